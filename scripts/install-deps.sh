@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Installs every Debian 12 package Pallido needs to build, run and test.
+# Idempotent: packages already present are left alone; the package lists are
+# refreshed only when something is missing.
+set -euo pipefail
+
+PACKAGES=(
+  build-essential cmake pkg-config git ca-certificates
+  clang libclang-rt-14-dev
+  libcurl4-openssl-dev libxml2-dev libzip-dev zlib1g-dev
+  libcpp-httplib-dev libsqlite3-dev libssl-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  qt6-base-dev qt6-base-dev-tools qt6-webengine-dev libqt6webenginecore6-bin
+  libgl-dev libxkbcommon-dev
+  xvfb xauth x11-utils imagemagick
+  fonts-noto-cjk fonts-noto-color-emoji fonts-dejavu-core
+  wrk
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+
+if [ "${#missing[@]}" -eq 0 ]; then
+  exit 0
+fi
+
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y --no-install-recommends "${missing[@]}"

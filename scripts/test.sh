@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs what is needed, builds Pallido and runs the whole test suite:
+# the normal build first, then the same suite under AddressSanitizer and
+# UndefinedBehaviorSanitizer. GUI tests run offscreen, so no display is needed.
+# PALLIDO_SKIP_SANITIZE=1 skips the sanitizer pass (for a quick local run).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/install-deps.sh
+
+export QT_QPA_PLATFORM=offscreen
+if [ "$(id -u)" -eq 0 ]; then export QTWEBENGINE_DISABLE_SANDBOX=1; fi
+jobs=$(nproc)
+
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build build -j"$jobs"
+(cd build && ctest --output-on-failure -j2 --timeout 300)
+
+if [ "${PALLIDO_SKIP_SANITIZE:-0}" != "1" ]; then
+  export ASAN_OPTIONS="detect_leaks=0:abort_on_error=1"
+  export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+  cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DPALLIDO_SANITIZE=ON -DPALLIDO_BUILD_BENCH=OFF
+  cmake --build build-asan -j"$jobs"
+  (cd build-asan && ctest --output-on-failure -j2 --timeout 600)
+fi

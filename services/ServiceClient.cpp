@@ -1,0 +1,24 @@
+#include "ServiceClient.h"
+
+#include "Request.h"
+
+std::int32_t TServiceClient::Stamp() { return ::Stamp(); }
+
+bool TServiceClient::Request()
+{
+    try {
+        XmlDoc.Clear();
+        const std::string url = BuildUrl();
+        std::string body;
+        if (!Http.Get(url, body))
+            return false;
+        if (!XmlDoc.Load(body))
+            return false;
+        if (!TXmlDoc::FindChild(XmlDoc.DocumentElement(), KeyElement()))
+            return false;
+        ParseReply();
+        return true;
+    } catch (...) {
+        return false;
+    }
+}

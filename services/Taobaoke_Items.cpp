@@ -1,0 +1,94 @@
+#include "Taobaoke_Items.h"
+
+#include "Request.h"
+#include "codepage.h"
+
+namespace {
+using Info = Tbk_Items_Info;
+} // namespace
+
+const std::array<TSlot<Tbk_Items_Info>, 14>& TbkItemSlots()
+{
+    static const std::array<TSlot<Info>, 14> slots = {{{&Info::nick, "nick"},
+                                                        {&Info::title, "title"},
+                                                        {&Info::price, "price"},
+                                                        {&Info::pic_url, "pic_url"},
+                                                        {&Info::num_iid, "num_iid"},
+                                                        {&Info::click_url, "click_url"},
+                                                        {&Info::commission, "commission"},
+                                                        {&Info::commission_num, "commission_num"},
+                                                        {&Info::commission_rate, "commission_rate"},
+                                                        {&Info::commission_volume, "commission_volume"},
+                                                        {&Info::shop_click_url, "shop_click_url"},
+                                                        {&Info::seller_credit_score, "seller_credit_score"},
+                                                        {&Info::item_location, "item_location"},
+                                                        {&Info::volume, "volume"}}};
+    return slots;
+}
+
+bool TTaobaoke_Items::Fetch(const Tbk_Items_Cond& cond, const Tbk_Items_Info& names,
+                            const ATbk_Items_Info*& results)
+{
+    return FetchInto(*this, cond, names, results);
+}
+
+bool TTaobaoke_Items::CondValid() const
+{
+    return !Cond.pid.empty() && !Cond.url.empty() && (!Cond.cid.empty() || !Cond.keyword.empty());
+}
+
+void TTaobaoke_Items::ApplyDefaults()
+{
+    FillDefaultNames(Names, TbkItemSlots());
+    Cond.area = AnsiToUtf8(Cond.area);
+    Cond.keyword = AnsiToUtf8(Cond.keyword);
+}
+
+std::string TTaobaoke_Items::BuildUrlAt(std::int32_t stamp)
+{
+    const Tbk_Items_Cond& c = Cond;
+    const std::string stampText = std::to_string(stamp);
+    std::string q = FieldList(Names, TbkItemSlots());
+    auto opt = [&q](const char* key, const std::string& value) {
+        if (!value.empty()) {
+            q += '&';
+            q += key;
+            q += '=';
+            q += value;
+        }
+    };
+    opt("cid", c.cid);
+    opt("auto_send", c.auto_send);
+    if (!c.area.empty())
+        q += "&area=" + PercentEncode(c.area);
+    opt("sort", c.sort);
+    opt("start_commissionNum", c.start_commissionNum);
+    opt("end_commissionNum", c.end_commissionNum);
+    opt("start_commissionRate", c.start_commissionRate);
+    opt("end_commissionRate", c.end_commissionRate);
+    if (c.keyword != "keyword")
+        q += "&keyword=" + PercentEncode(c.keyword);
+    opt("start_price", c.start_price);
+    opt("end_price", c.end_price);
+    opt("page_no", c.page_no);
+    opt("start_credit", c.start_credit);
+    opt("end_credit", c.end_credit);
+    opt("guarantee", c.guarantee);
+    q += "&stamp=" + stampText;
+    q += "&pid=" + c.pid;
+
+    const std::string input = c.cid + c.area + c.sort + c.keyword + c.page_no + c.auto_send +
+                              c.end_price + c.guarantee + c.end_credit + c.start_price +
+                              c.start_credit + c.end_commissionNum + c.end_commissionRate +
+                              c.start_commissionNum + c.start_commissionRate;
+    return AssembleUrl(c.url, q, MakeSign(c.pid, stampText, input));
+}
+
+void TTaobaoke_Items::ClearResults()
+{
+    ClearRecords(Results, TbkItemSlots());
+    for (auto& r : Results)
+        r.total_results.clear();
+}
+
+void TTaobaoke_Items::ParseReply() { ReadTbkItems(XmlDoc, Names, Results); }

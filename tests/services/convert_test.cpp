@@ -1,0 +1,54 @@
+#include <gtest/gtest.h>
+
+#include "Replies.h"
+#include "Request.h"
+#include "Taobaoke_Items_Convert.h"
+#include "TestServer.h"
+
+namespace {
+
+Tbk_Items_Convert_Cond ConvertCond(const std::string& base, const std::string& ids)
+{
+    return {"mm_10000001_0_0", base + "taobao/tbk_items_convert.php", ids};
+}
+
+} // namespace
+
+TEST(ConvertUrl, IdsWithTrailingCommaComeLastBeforeTheSign)
+{
+    TTaobaoke_Items_Convert client;
+    client.Cond = ConvertCond("http://h/", "1001,");
+    client.ApplyDefaults();
+    EXPECT_EQ(client.BuildUrlAt(7),
+              "http://h/taobao/tbk_items_convert.php?fields=nick,title,price,pic_url,num_iid,"
+              "click_url,commission,commission_num,commission_rate,commission_volume,"
+              "shop_click_url,seller_credit_score,item_location,volume&stamp=7"
+              "&pid=mm_10000001_0_0&num_iids=1001,&sign=" +
+                  MakeSign("mm_10000001_0_0", "7", "1001,"));
+}
+
+TEST(Convert, EmptyIdsMakeNoRequest)
+{
+    TTestServer server;
+    TTaobaoke_Items_Convert client;
+    const ATbk_Items_Convert_Info* rows = nullptr;
+    EXPECT_FALSE(client.Fetch(ConvertCond(server.BaseUrl(), ""), {}, rows));
+    EXPECT_TRUE(server.Requests().empty());
+}
+
+TEST(Convert, FewerRowsThanIdsFillOnlyThose)
+{
+    TTestServer server;
+    server.Set("/taobao/tbk_items_convert.php", replies::TbkItems(2, "2"));
+    TTaobaoke_Items_Convert client;
+    const ATbk_Items_Convert_Info* rows = nullptr;
+    ASSERT_TRUE(client.Fetch(ConvertCond(server.BaseUrl(), "1000,1001,1002,"), {}, rows));
+    EXPECT_EQ((*rows)[1].num_iid, "1001");
+    EXPECT_EQ((*rows)[1].click_url, "http://click/1");
+    EXPECT_EQ((*rows)[1].total_results, "2");
+    EXPECT_TRUE((*rows)[2].num_iid.empty());
+    const auto req = server.Requests().at(0);
+    EXPECT_EQ(req.params.at("num_iids"), "1000,1001,1002,");
+    EXPECT_EQ(req.params.at("sign"),
+              MakeSign("mm_10000001_0_0", req.params.at("stamp"), "1000,1001,1002,"));
+}
