@@ -1,0 +1,50 @@
+#pragma once
+// Starting programs and opening addresses outside the program. Everything
+// the client starts or hands to the desktop goes through Launcher(), so tests
+// can install a recorder and see what would have been started.
+
+#include <string>
+#include <vector>
+
+class ILauncher {
+public:
+    virtual ~ILauncher() = default;
+    // Starts `program` (a path, or a bare name searched in PATH) detached from
+    // this process, with its output discarded. False when it cannot be started.
+    virtual bool StartDetached(const std::string& program, const std::vector<std::string>& args) = 0;
+    // Hands an http or https address to the desktop's default browser; any
+    // other scheme is refused (false) and nothing is started.
+    virtual bool OpenUrl(const std::string& url) = 0;
+};
+
+ILauncher& Launcher();
+// Replaces the launcher (nullptr restores the real one); the caller keeps ownership.
+void SetLauncher(ILauncher* launcher);
+
+// True for "http://..." and "https://..." (scheme in any letter case).
+bool IsWebUrl(const std::string& url);
+
+// Full path of `name` found in PATH (or `name` itself when it holds a "/" and
+// is executable); empty when not found.
+std::string FindProgram(const std::string& name);
+
+// Starts the first calculator found (gnome-calculator, kcalc, galculator,
+// mate-calc, xcalc); false when none is installed.
+bool StartCalculator();
+// Starts the desktop's default web browser with no page of ours.
+bool StartWebBrowser();
+
+// A launcher that only records, for tests.
+class TRecordingLauncher : public ILauncher {
+public:
+    struct Call {
+        std::string program; // empty for OpenUrl
+        std::vector<std::string> args;
+        std::string url;
+    };
+    bool StartDetached(const std::string& program, const std::vector<std::string>& args) override;
+    bool OpenUrl(const std::string& url) override;
+
+    std::vector<Call> calls;
+    bool startResult = true;
+};
