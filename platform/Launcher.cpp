@@ -130,7 +130,7 @@ std::string FindProgram(const std::string& name)
             end = dirs.size();
         std::string dir = dirs.substr(start, end - start);
         if (dir.empty())
-            dir = ".";
+            dir.push_back('.');
         std::string candidate;
         candidate.reserve(dir.size() + 1 + name.size());
         candidate.append(dir).append(1, '/').append(name);
