@@ -13,7 +13,7 @@
 #endif
 
 std::string BaseUrl = PALLIDO_PRIMARY_URL;
-const std::string FallbackUrl = PALLIDO_FALLBACK_URL;
+std::string FallbackUrl = PALLIDO_FALLBACK_URL;
 const std::string ImageUrl = PALLIDO_IMAGE_URL;
 
 namespace {

@@ -8,7 +8,9 @@
 // Base of every request address, "http://" host "/". Replaced by FallbackUrl
 // at most once, during start-up, before any worker thread exists.
 extern std::string BaseUrl;
-extern const std::string FallbackUrl;
+// Built in at compile time; the program never changes it (tests point it at
+// their own server before the main window is created).
+extern std::string FallbackUrl;
 // Marketplace image host: credit pictures live under "newrank/".
 extern const std::string ImageUrl;
 
