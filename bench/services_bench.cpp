@@ -54,9 +54,8 @@ void BM_AffiliateSearchClientSide(benchmark::State& state)
         client.ApplyDefaults();
         std::string url = client.BuildUrl();
         benchmark::DoNotOptimize(url);
-        if (!client.XmlDoc.Load(body))
+        if (!client.LoadReply(body))
             state.SkipWithError("parse failed");
-        client.ParseReply();
         benchmark::DoNotOptimize(client.Results[39].title);
     }
     state.counters["reply_bytes"] = static_cast<double>(body.size());

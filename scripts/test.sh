@@ -2,7 +2,9 @@
 # Installs what is needed, builds Pallido and runs the whole test suite:
 # the normal build first, then the same suite under AddressSanitizer and
 # UndefinedBehaviorSanitizer. GUI tests run offscreen, so no display is needed.
-# PALLIDO_SKIP_SANITIZE=1 skips the sanitizer pass (for a quick local run).
+# Last, every fuzz target runs for a few seconds (a smoke run; scripts/fuzz
+# runs them for longer). PALLIDO_SKIP_SANITIZE=1 and PALLIDO_SKIP_FUZZ=1 skip
+# those passes for a quick local run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -22,4 +24,8 @@ if [ "${PALLIDO_SKIP_SANITIZE:-0}" != "1" ]; then
   cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DPALLIDO_SANITIZE=ON -DPALLIDO_BUILD_BENCH=OFF
   cmake --build build-asan -j"$jobs"
   (cd build-asan && ctest --output-on-failure -j2 --timeout 600)
+fi
+
+if [ "${PALLIDO_SKIP_FUZZ:-0}" != "1" ]; then
+  bash scripts/fuzz "${PALLIDO_FUZZ_SECONDS:-3}"
 fi

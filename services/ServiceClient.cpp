@@ -12,6 +12,15 @@ bool TServiceClient::Request()
         std::string body;
         if (!Http.Get(url, body))
             return false;
+        return LoadReply(body);
+    } catch (...) {
+        return false;
+    }
+}
+
+bool TServiceClient::LoadReply(std::string_view body)
+{
+    try {
         if (!XmlDoc.Load(body))
             return false;
         if (!TXmlDoc::FindChild(XmlDoc.DocumentElement(), KeyElement()))

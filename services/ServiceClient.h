@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "HttpClient.h"
@@ -15,9 +16,12 @@ class TServiceClient {
 public:
     virtual ~TServiceClient() = default;
 
-    // GET of BuildUrl(), XML load, key element check, ParseReply. Every
-    // failure is caught here and gives false.
+    // GET of BuildUrl(), then LoadReply. Every failure is caught here and
+    // gives false.
     bool Request();
+    // XML load of a reply body, key element check, ParseReply; false (and
+    // the results untouched) when the body is not a usable reply.
+    bool LoadReply(std::string_view body);
     // The signed request address, stamped now.
     std::string BuildUrl() { return BuildUrlAt(Stamp()); }
     virtual std::string BuildUrlAt(std::int32_t stamp) = 0;
