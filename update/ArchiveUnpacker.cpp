@@ -1,0 +1,164 @@
+#include "ArchiveUnpacker.h"
+
+#include <algorithm>
+#include <memory>
+#include <optional>
+
+#include <sys/stat.h>
+#include <zip.h>
+
+#include "CentralDirectory.h"
+#include "FileNames.h"
+#include "ReplacingFile.h"
+#include "codepage.h"
+
+namespace {
+
+struct ZipCloser {
+    void operator()(zip_t* z) const { zip_discard(z); }
+};
+struct ZipFileCloser {
+    void operator()(zip_file_t* f) const { zip_fclose(f); }
+};
+using ZipPtr = std::unique_ptr<zip_t, ZipCloser>;
+using ZipFilePtr = std::unique_ptr<zip_file_t, ZipFileCloser>;
+
+constexpr std::uint8_t kDosOpsys = ZIP_OPSYS_DOS;
+constexpr std::uint32_t kDosReadOnly = 0x01;
+constexpr std::uint32_t kDosDirectory = 0x10;
+constexpr std::size_t kChunk = 64 * 1024;
+
+std::string OpenError(int code)
+{
+    zip_error_t error;
+    zip_error_init_with_code(&error, code);
+    std::string text = zip_error_strerror(&error);
+    zip_error_fini(&error);
+    return text;
+}
+
+// True when the stored name holds a NUL byte that the ZIP library showed as
+// `shown` (as a blank, or cut off there).
+bool HidesNul(std::string stored, const std::string& shown)
+{
+    const auto nul = stored.find('\0');
+    if (nul == std::string::npos)
+        return false;
+    if (stored.compare(0, nul, shown) == 0 && shown.size() == nul)
+        return true;
+    std::replace(stored.begin(), stored.end(), '\0', ' ');
+    return stored == shown;
+}
+
+} // namespace
+
+struct TArchiveUnpacker::TEntryCursor {
+    zip_t* archive;
+    zip_uint64_t index;
+    std::string destFolder;
+    const std::vector<std::string>* storedNames; // exact names, when readable
+};
+
+TArchiveUnpacker::TArchiveUnpacker(THooks hooks, std::uint64_t maxTotalBytes)
+    : hooks_(std::move(hooks)), maxTotalBytes_(maxTotalBytes)
+{
+}
+
+bool TArchiveUnpacker::Fail(std::string message)
+{
+    error_ = std::move(message);
+    return false;
+}
+
+bool TArchiveUnpacker::Unpack(const std::string& archivePath, const std::string& destFolder)
+{
+    error_.clear();
+    written_.clear();
+    totalBytes_ = 0;
+    int code = 0;
+    ZipPtr archive(zip_open(archivePath.c_str(), ZIP_RDONLY, &code));
+    if (!archive)
+        return Fail("cannot open " + archivePath + ": " + OpenError(code));
+    const zip_int64_t count = zip_get_num_entries(archive.get(), 0);
+    if (count < 0)
+        return Fail("cannot read the archive directory");
+    std::string folder = destFolder;
+    if (folder.empty() || folder.back() != '/')
+        folder += '/';
+    const auto storedNames = CentralDirectoryNames(archivePath);
+    const bool namesMatch = storedNames && storedNames->size() == static_cast<std::uint64_t>(count);
+    for (zip_int64_t i = 0; i < count; ++i) {
+        if (Cancelled())
+            return Fail("cancelled");
+        TEntryCursor entry{archive.get(), static_cast<zip_uint64_t>(i), folder,
+                           namesMatch ? &*storedNames : nullptr};
+        if (!Extract(entry))
+            return false;
+    }
+    return true;
+}
+
+bool TArchiveUnpacker::Extract(TEntryCursor& entry)
+{
+    const char* raw = zip_get_name(entry.archive, entry.index, ZIP_FL_ENC_RAW);
+    if (!raw)
+        return Fail("unreadable entry name: " + std::string(zip_strerror(entry.archive)));
+    const std::string rawName = raw;
+    if (entry.storedNames && HidesNul(entry.storedNames->at(entry.index), rawName))
+        return true;
+    if (rawName.empty() || rawName.back() == '/' || rawName.back() == '\\')
+        return true; // a folder
+
+    std::uint8_t opsys = 0;
+    std::uint32_t attributes = 0;
+    if (zip_file_get_external_attributes(entry.archive, entry.index, 0, &opsys, &attributes) != 0)
+        return Fail("unreadable entry attributes of " + rawName);
+    const mode_t unixMode = static_cast<mode_t>(attributes >> 16);
+    const bool fromUnix = opsys == ZIP_OPSYS_UNIX && unixMode != 0;
+    if (fromUnix && (unixMode & S_IFMT) != 0 && !S_ISREG(unixMode))
+        return true; // a folder, symbolic link or special file: never created
+    if (opsys == kDosOpsys && (attributes & kDosDirectory))
+        return true;
+
+    const std::string name = FlattenEntryName(EntryNameToUtf8(rawName));
+    if (name.empty())
+        return true;
+    const std::string target = entry.destFolder + name;
+    struct stat existing {};
+    if (::lstat(target.c_str(), &existing) == 0) {
+        if (S_ISDIR(existing.st_mode))
+            return Fail("a folder is in the way of " + target);
+        if (!hooks_.askReplace || !hooks_.askReplace(Utf8ToAnsi(name)))
+            return true;
+    }
+
+    ZipFilePtr in(zip_fopen_index(entry.archive, entry.index, 0));
+    if (!in)
+        return Fail("cannot read entry " + rawName + ": " + zip_strerror(entry.archive));
+    TReplacingFile out(target);
+    if (!out.Ok())
+        return Fail(out.Error());
+    std::unique_ptr<char[]> buffer(new char[kChunk]);
+    for (;;) {
+        if (Cancelled())
+            return Fail("cancelled");
+        const zip_int64_t n = zip_fread(in.get(), buffer.get(), kChunk);
+        if (n < 0)
+            return Fail("cannot read entry " + rawName + ": " + zip_file_strerror(in.get()));
+        if (n == 0)
+            break;
+        totalBytes_ += static_cast<std::uint64_t>(n);
+        if (totalBytes_ > maxTotalBytes_)
+            return Fail("the archive unpacks to more than " + std::to_string(maxTotalBytes_) + " bytes");
+        if (!out.Write(buffer.get(), static_cast<std::size_t>(n)))
+            return Fail(out.Error());
+    }
+    if (fromUnix && (unixMode & 0777) != 0 && !out.SetMode(unixMode & 0777))
+        return Fail(out.Error());
+    if (opsys == kDosOpsys && (attributes & kDosReadOnly) && !out.MakeReadOnly())
+        return Fail(out.Error());
+    if (!out.Commit())
+        return Fail(out.Error());
+    written_.push_back(name);
+    return true;
+}

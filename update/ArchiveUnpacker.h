@@ -1,0 +1,45 @@
+#pragma once
+// Unpacks a ZIP archive flat into one folder: every file entry lands directly
+// in the folder under the last component of its name; folders, symbolic
+// links and unusable names are skipped, so nothing is ever written outside
+// the folder. Stored Unix permission bits (0777 only) are applied. An entry
+// whose file already exists is extracted only after the user said Yes. The
+// bytes actually extracted are counted against a total limit, whatever the
+// archive's headers claim.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+class TArchiveUnpacker {
+public:
+    struct THooks {
+        // The replace question; the name is in the 8-bit code page. Empty: No.
+        std::function<bool(const std::string& fileName)> askReplace;
+        // Polled between entries and between chunks; true stops with failure.
+        std::function<bool()> cancelled;
+    };
+
+    TArchiveUnpacker(THooks hooks, std::uint64_t maxTotalBytes);
+
+    // True when every entry was extracted or deliberately skipped. On failure
+    // the files extracted before it stay in place and no partial file is left.
+    bool Unpack(const std::string& archivePath, const std::string& destFolder);
+
+    const std::string& Error() const { return error_; }
+    // File names (UTF-8) written by the last Unpack, in archive order.
+    const std::vector<std::string>& Written() const { return written_; }
+
+private:
+    struct TEntryCursor;
+    bool Extract(TEntryCursor& entry);
+    bool Fail(std::string message);
+    bool Cancelled() const { return hooks_.cancelled && hooks_.cancelled(); }
+
+    THooks hooks_;
+    std::uint64_t maxTotalBytes_;
+    std::uint64_t totalBytes_ = 0;
+    std::string error_;
+    std::vector<std::string> written_;
+};
