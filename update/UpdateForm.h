@@ -6,9 +6,13 @@
 #include <functional>
 #include <string>
 
-// Posted (wParam 0, lParam 0) by the update worker when it is done.
+// Posted (wParam 0, lParam 0) by the update worker when it is done. In their
+// own namespace, so the window may keep its own typed constants of these
+// numbers beside them.
+namespace myupdate {
 inline constexpr int WM_UPDATE_DONE = 1055;   // the new program has been started
 inline constexpr int WM_UPDATE_FAILED = 1056; // download, unpacking or start failed
+} // namespace myupdate
 
 // Title and text of the question asked before an extracted file replaces an
 // existing one. `fileName` is in the 8-bit code page, like every core string.

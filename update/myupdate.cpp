@@ -26,6 +26,9 @@ THttpClient::Options DownloadOptions()
 
 } // namespace
 
+using myupdate::WM_UPDATE_DONE;
+using myupdate::WM_UPDATE_FAILED;
+
 TMyUpdate::TMyUpdate()
     : places{platform::TempFolder(), platform::ExecutableFolder(), platform::ExecutableName(),
              platform::CurrentFolder()},

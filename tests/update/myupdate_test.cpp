@@ -16,6 +16,8 @@
 #include "myupdate.h"
 
 using namespace std::chrono_literals;
+using myupdate::WM_UPDATE_DONE;
+using myupdate::WM_UPDATE_FAILED;
 
 namespace {
 
