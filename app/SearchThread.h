@@ -1,0 +1,42 @@
+#pragma once
+// The search worker: one affiliate search on its own thread. It is handed
+// everything it needs on the GUI thread before it starts and never touches a
+// widget: it asks for the busy caption with a queued signal and reports its
+// outcome by posting WM_SEARCH_DONE or WM_SEARCH_FAILED to the window.
+
+#include <atomic>
+
+#include <QThread>
+
+#include "Taobaoke_Items.h"
+
+namespace Unit1 {
+
+class TMyThread : public QThread {
+    Q_OBJECT
+public:
+    // `client` and `receiver` must outlive the thread; the window joins it
+    // before either goes away. `idle` is set false here and true as the
+    // body's last step.
+    TMyThread(TTaobaoke_Items& client, Tbk_Items_Cond cond, QObject* receiver,
+              std::atomic<bool>& idle, QObject* parent = nullptr);
+
+    // The client's rows after a successful search (valid until its next one),
+    // else nullptr. Read it only after the outcome message has arrived.
+    const ATbk_Items_Info* Results() const { return results_; }
+
+Q_SIGNALS:
+    void CaptionRequested(const QString& caption);
+
+protected:
+    void run() override;
+
+private:
+    TTaobaoke_Items& client_;
+    const Tbk_Items_Cond cond_;
+    QObject* receiver_;
+    std::atomic<bool>& idle_;
+    const ATbk_Items_Info* results_ = nullptr;
+};
+
+} // namespace Unit1

@@ -1,0 +1,155 @@
+#include "Unit1.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineView>
+
+#include "Launcher.h"
+#include "Messages.h"
+#include "Notebook.h"
+#include "SearchThread.h"
+#include "codepage.h"
+#include "data.h"
+
+std::atomic<bool> SearchIdle{true};
+
+namespace {
+
+QString Q(const std::string& ansi) { return QString::fromStdString(AnsiToUtf8(ansi)); }
+
+} // namespace
+
+TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
+{
+    SearchIdle.store(true);
+    // Off the record: nothing the panes load is kept after the run.
+    profile_ = new QWebEngineProfile(this);
+    CreatePictures();
+    CreateControls();
+    CreateMenus();
+    ConnectEvents();
+    // The lists have their default items from the start, so even the search
+    // that tree construction starts sends the defaults.
+    SetDefaultConditions();
+}
+
+TForm1::~TForm1()
+{
+    // A search may still be running: cut its request short and wait for the
+    // worker before the client and the window it reports to go away.
+    Taobaoke_Items1.Http.Abort();
+    JoinWorker();
+    while (!TabList.empty())
+        TabList.pop_back();
+    // Pages must be gone before the profile they use.
+    for (QWebEngineView* pane : {web, web2, web3, web4, webShop, webCount})
+        delete pane;
+    delete profile_;
+}
+
+void TForm1::FormCreate()
+{
+    SoftInfo = SOFT_INFO{};
+    if (!ok1.GetSoftInfo(BaseUrl + "taobao/III/OK/ok_list.php", kPid, SoftInfo)) {
+        BaseUrl = FallbackUrl;
+        SoftInfo = SOFT_INFO{};
+        ok1.GetSoftInfo(BaseUrl + "taobao/III/OK/ok_list.php", kPid, SoftInfo);
+    }
+    if (MyUpdate1.CheckUpdate(this, SoftInfo, kCurrentVersion))
+        setWindowTitle(QStringLiteral("正在更新软件。。。"));
+    else
+        setWindowTitle(QStringLiteral("Pallido"));
+    bsSkinNotebook1->SetPageCaption(3, Q(SoftInfo.page_caption));
+    LoadRootCategories();
+    SetDefaultConditions();
+    CenterOnScreen();
+    InitBrowserPanes();
+}
+
+void TForm1::CenterOnScreen()
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QSize area = screen->geometry().size();
+    move((area.width() - width()) / 2 - 10, (area.height() - height()) / 2 - 15);
+}
+
+void TForm1::SetDefaultConditions()
+{
+    bsSkinComboBoxEx1->setCurrentIndex(0);
+    bsSkinComboBoxEx2->setCurrentIndex(bsSkinComboBoxEx2->count() - 1);
+    bsSkinComboBoxEx3->setCurrentIndex(0);
+}
+
+void TForm1::InitBrowserPanes()
+{
+    const std::string blank =
+        "<body leftMargin=0  topMargin=0 scroll=\"no\" style=\";width:100%; border-width=0;\"></body>";
+    for (QWebEngineView* pane : {web, web2, webShop})
+        LoadHtml(pane, blank);
+    NavigatePane(webCount, BaseUrl + "taobao/III/count.html");
+}
+
+void TForm1::LoadHtml(QWebEngineView* pane, const std::string& ansiHtml)
+{
+    if (!pane)
+        return;
+    pane->setContent(QByteArray::fromStdString(ansiHtml), QStringLiteral("text/html;charset=GB18030"),
+                     QUrl(QStringLiteral("about:blank")));
+}
+
+void TForm1::NavigatePane(QWebEngineView* pane, const std::string& url)
+{
+    if (pane)
+        pane->load(QUrl(QString::fromStdString(url)));
+}
+
+void TForm1::customEvent(QEvent* event)
+{
+    const QEvent::Type type = event->type();
+    if (type == WM_SEARCH_DONE)
+        OnSearchDone();
+    else if (type == WM_SEARCH_FAILED)
+        OnSearchFailed();
+    else if (type == WM_UPDATE_DONE)
+        QCoreApplication::quit();
+    else if (type == WM_UPDATE_FAILED)
+        setWindowTitle(QStringLiteral("Pallido"));
+    else
+        QMainWindow::customEvent(event);
+}
+
+void TForm1::keyPressEvent(QKeyEvent* event)
+{
+    // Enter that no focused control used itself clicks the default button.
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && Button1 &&
+        Button1->isVisible() && Button1->isEnabled()) {
+        Button1->click();
+        event->accept();
+        return;
+    }
+    QMainWindow::keyPressEvent(event);
+}
+
+void TForm1::ShowNoResultMessage()
+{
+    QMessageBox box(QMessageBox::Question, QStringLiteral("惜哉..."),
+                    QStringLiteral("很抱歉，没有搜索到相关数据  ╮(╯▽╰)╭"), QMessageBox::Ok, this);
+    box.setObjectName(QStringLiteral("bsSkinMessage1"));
+    box.exec();
+}
+
+void TForm1::Button1Click() { StartSearch(); }
+
+void TForm1::bsSkinLinkImage1Click() { StartSearch(); }
+
+void TForm1::Image1Click() { StartCalculator(); }
+
+void TForm1::Image2Click() { StartWebBrowser(); }

@@ -1,0 +1,198 @@
+#pragma once
+// The main window: search panel, category tree, result tabs and paging, the
+// browser panes, and the start-up sequence that chooses the server.
+
+#include <atomic>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <QMainWindow>
+#include <QPixmap>
+
+#include "Conditions.h"
+#include "Tab.h"
+#include "Taobao_Itemcats.h"
+#include "Taobao_Items.h"
+#include "Taobaoke_Items.h"
+#include "Taobaoke_Items_Convert.h"
+#include "UpdateStub.h"
+#include "ok.h"
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QMenu;
+class QPushButton;
+class QScrollBar;
+class QSpinBox;
+class QTabBar;
+class QTreeWidget;
+class QTreeWidgetItem;
+class QWebEngineProfile;
+class QWebEngineView;
+class TNotebook;
+class TPictureButton;
+
+namespace Unit1 {
+class TMyThread;
+}
+
+// True while no search worker runs. Set false on the GUI thread when a worker
+// is created and true by the worker as its last step.
+extern std::atomic<bool> SearchIdle;
+
+class TForm1 : public QMainWindow {
+    Q_OBJECT
+public:
+    // Tree item data: category id (int) and icon index (int).
+    static constexpr int kCategoryIdRole = Qt::UserRole;
+    static constexpr int kIconRole = Qt::UserRole + 1;
+
+    explicit TForm1(QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // Start-up: software information and server choice, update check,
+    // captions, root categories (which start the first search), default
+    // conditions, placement, browser panes.
+    void FormCreate();
+    void CenterOnScreen();
+    void SetDefaultConditions();
+
+    // Browser panes.
+    void InitBrowserPanes();
+    // Replaces the pane's document with `ansiHtml` (8-bit code page).
+    void LoadHtml(QWebEngineView* pane, const std::string& ansiHtml);
+    void NavigatePane(QWebEngineView* pane, const std::string& url);
+
+    // Category tree.
+    void LoadRootCategories();
+    void LoadChildCategories(QTreeWidgetItem* node);
+
+    // Search.
+    void StartSearch();
+    void NormalizeConditions();
+    bool FindTabByConditions(int& index);
+    void RememberKeyword();
+    void EnableSearchControls(bool on);
+    void RequestPage();
+    TPanelValues ReadPanel() const;
+    bool SearchRunning() const { return searchPending_; }
+    // The one off-the-record profile of all panes.
+    QWebEngineProfile* Profile() const { return profile_; }
+
+    // Result tabs and paging.
+    void StoreSearchResult();
+    void CopyResultsToTab();
+    void ActivateTab(int index);
+    void UpdatePager();
+    bool CloseTab(int index);
+    void ShowResultPage();
+    void RenderSellerList();
+    TAB* SelectedTab() const;
+
+    // Event handlers.
+    void Button1Click();
+    void bsSkinLinkImage1Click();
+    void bsSkinComboBoxEx3Change();
+    void bsSkinComboBox4Change();
+    void bsSkinTreeView1Change();
+    void bsSkinTreeView1Expanding(QTreeWidgetItem* node);
+    void bsSkinTabControl1Change(int index);
+    void bsSkinTabControl1Close(int index);
+    void IndexButClick();
+    void BackButClick();
+    void NextButClick();
+    void TailButClick();
+    void ComboBoxPageChange(int index);
+    void Image1Click();
+    void Image2Click();
+
+    // --- Controls (owned through the Qt parent tree) ---
+    QFrame *Panel1 = nullptr, *Panel2 = nullptr, *Panel3 = nullptr, *Panel4 = nullptr,
+           *Panel5 = nullptr, *Panel6 = nullptr, *Panel7 = nullptr, *Panel8 = nullptr,
+           *Panel9 = nullptr, *Panel10 = nullptr, *Panel11 = nullptr;
+    TNotebook* bsSkinNotebook1 = nullptr;
+    QTreeWidget* bsSkinTreeView1 = nullptr;
+    QFrame* bsSkinPanel1 = nullptr;
+    QLabel *bsSkinStdLabel1 = nullptr, *bsSkinStdLabel2 = nullptr, *bsSkinStdLabel3 = nullptr,
+           *bsSkinStdLabel4 = nullptr;
+    QComboBox* bsSkinComboBox1 = nullptr;   // keyword
+    QComboBox* bsSkinComboBoxEx3 = nullptr; // sort
+    QComboBox* bsSkinComboBoxEx1 = nullptr; // lowest credit
+    QComboBox* bsSkinComboBoxEx2 = nullptr; // highest credit
+    QComboBox* bsSkinComboBox3 = nullptr;   // area
+    QComboBox* bsSkinComboBox4 = nullptr;   // view
+    QSpinBox *bsSkinSpinEdit1 = nullptr, *bsSkinSpinEdit2 = nullptr;
+    QCheckBox* bsSkinCheckRadioBox1 = nullptr;
+    TPictureButton *bsSkinLinkImage1 = nullptr, *Image1 = nullptr, *Image2 = nullptr;
+    QPushButton* Button1 = nullptr;
+    QTabBar* bsSkinTabControl1 = nullptr;
+    QPushButton *IndexBut = nullptr, *BackBut = nullptr, *NextBut = nullptr, *TailBut = nullptr;
+    QComboBox* ComboBoxPage = nullptr;
+    QLabel *bsSkinLinkLabel1 = nullptr, *bsSkinLinkLabel2 = nullptr, *bsSkinLinkLabel3 = nullptr,
+           *bsSkinLinkLabel4 = nullptr, *bsSkinLinkLabel5 = nullptr, *bsSkinLinkLabel6 = nullptr;
+    QComboBox *ComboBox1 = nullptr, *ComboBox2 = nullptr;
+    QPushButton *bsSkinButtonLabel1 = nullptr, *bsSkinButtonLabel2 = nullptr,
+                *bsSkinButtonLabel3 = nullptr, *bsSkinButtonLabel4 = nullptr;
+    QWebEngineView *web = nullptr, *web2 = nullptr, *web3 = nullptr, *web4 = nullptr,
+                   *webShop = nullptr, *webCount = nullptr;
+    QScrollBar *ScrollBar = nullptr, *ScrollBar2 = nullptr, *ScrollBar3 = nullptr,
+               *ScrollBar4 = nullptr, *MyScrollBar1 = nullptr;
+    QMenu* bsSkinPopupMenu2 = nullptr; // window menu
+    QAction *N2 = nullptr, *N3 = nullptr, *N5 = nullptr, *N4 = nullptr;
+    QMenu* bsSkinPopupMenu3 = nullptr; // tab menu
+    QAction *N6 = nullptr, *MenuItem1 = nullptr;
+
+    // Image lists: sort pictures, credit pictures, category icons, page icons.
+    std::vector<QPixmap> ImageList1, ImageList2, ImageList3, bsPngImageList1;
+
+    // --- Components ---
+    TTaobao_Itemcats Taobao_Itemcats1;
+    TTaobaoke_Items Taobaoke_Items1;
+    TTaobao_Items Taobao_Items1;
+    TTaobaoke_Items_Convert Taobaoke_Items_Convert1;
+    TOK ok1;
+    TMyUpdate MyUpdate1;
+
+    // --- State ---
+    std::vector<std::unique_ptr<TAB>> TabList;
+    int RequestedPage = 1;
+    bool ReuseTab = false;
+    const ATbk_Items_Info* SearchResults = nullptr;
+    bool TreeSearchEnabled = true;
+    int MenuTabIndex = 0;
+    SOFT_INFO SoftInfo;
+
+protected:
+    void customEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    // The no-result message box; modal, a single OK button.
+    virtual void ShowNoResultMessage();
+
+private:
+    void CreateControls();
+    void CreateSearchPanel(QWidget* parent);
+    void CreateResultArea(QWidget* parent);
+    void CreateSellerView(QWidget* parent);
+    void CreateNotebook(QWidget* parent);
+    void CreateMenus();
+    void CreatePictures();
+    void ConnectEvents();
+    QWebEngineView* CreatePane(const QString& name, QWidget* parent, const QRect& geometry);
+    QScrollBar* CreateScrollBarPlaceholder(const QString& name, QWidget* parent,
+                                           const QRect& geometry);
+
+    void StartWorker();
+    void JoinWorker();
+    void OnSearchDone();
+    void OnSearchFailed();
+    QTreeWidgetItem* AddCategoryNode(QTreeWidgetItem* parent, const Tb_Itemcats_Info& row,
+                                     int icon);
+
+    QWebEngineProfile* profile_ = nullptr;
+    std::unique_ptr<Unit1::TMyThread> worker_;
+    bool searchPending_ = false; // a worker's outcome has not been handled yet
+};

@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Takes a screenshot of the client after its first search, on a virtual X
+# display. Builds nothing: uses build/pallido-server when it exists (its demo
+# catalog), otherwise the canned stand-in build/tests/app/pallido_demo_server.
+#   scripts/screenshot.sh [build-dir] [output.png]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build="${1:-build}"
+out="${2:-$build/pallido-screenshot.png}"
+wait_s="${PALLIDO_SCREENSHOT_WAIT:-6}"
+
+[ -x "$build/pallido" ] || { echo "no client at $build/pallido" >&2; exit 1; }
+if [ "$(id -u)" -eq 0 ]; then export QTWEBENGINE_DISABLE_SANDBOX=1; fi
+export QTWEBENGINE_CHROMIUM_FLAGS="${QTWEBENGINE_CHROMIUM_FLAGS:---disable-gpu}"
+
+server_pid=""
+cleanup() { if [ -n "$server_pid" ]; then kill "$server_pid" 2>/dev/null || true; wait "$server_pid" 2>/dev/null || true; fi; }
+trap cleanup EXIT
+if [ -x "$build/pallido-server" ]; then
+  "$build/pallido-server" --port 8700 --catalog "$build/catalog.sqlite" --quiet &
+  server_pid=$!
+elif [ -x "$build/tests/app/pallido_demo_server" ]; then
+  "$build/tests/app/pallido_demo_server" 8700 &
+  server_pid=$!
+else
+  echo "no server built; the client runs alone (fallback, empty results)" >&2
+fi
+sleep 0.5
+
+# The client runs under xvfb-run; after the wait the whole screen is captured.
+xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+  "$0" & client=$!
+  sleep "$1"
+  import -window root "$2"
+  kill "$client" 2>/dev/null || true
+  wait "$client" 2>/dev/null || true
+' "$build/pallido" "$wait_s" "$out"
+echo "$out"

@@ -1,0 +1,61 @@
+#pragma once
+// A recording HTTP server on 127.0.0.1 and a port of the caller's choice (the
+// client's built-in addresses are fixed ports), serving replies computed per
+// request path.
+
+#include <chrono>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace httplib {
+class Server;
+}
+
+struct TPortRequest {
+    std::string path;
+    std::string target;                         // path and raw query as sent
+    std::map<std::string, std::string> params;  // decoded
+    std::chrono::steady_clock::time_point when;
+};
+
+struct TPortReply {
+    int status = 200;
+    std::string body;
+    std::string contentType = "text/xml";
+};
+
+class TPortServer {
+public:
+    using Handler = std::function<TPortReply(const TPortRequest&)>;
+
+    TPortServer();
+    ~TPortServer();
+    TPortServer(const TPortServer&) = delete;
+    TPortServer& operator=(const TPortServer&) = delete;
+
+    // False when the port is taken.
+    bool Listen(int port);
+    void Stop();
+
+    // Exact path, or every path starting with `prefix` when the key ends in "*".
+    void SetHandler(const std::string& path, Handler handler);
+
+    std::vector<TPortRequest> Requests() const;
+
+private:
+    Handler Find(const std::string& path) const;
+
+    std::unique_ptr<httplib::Server> server_;
+    std::thread thread_;
+    mutable std::mutex mutex_;
+    std::map<std::string, Handler> handlers_;
+    std::vector<TPortRequest> requests_;
+};
+
+// True when nothing listens on 127.0.0.1:port and it can be bound.
+bool PortFree(int port);
