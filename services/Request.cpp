@@ -34,6 +34,16 @@ std::string MakeSign(const std::string& pid, const std::string& stampText,
     return Md5Hex(outer);
 }
 
+void AppendParam(std::string& query, const char* key, const std::string& value)
+{
+    if (value.empty())
+        return;
+    query += '&';
+    query += key;
+    query += '=';
+    query += value;
+}
+
 std::string AssembleUrl(const std::string& url, const std::string& query, const std::string& sign)
 {
     std::string out;

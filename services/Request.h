@@ -15,5 +15,8 @@ std::int32_t Stamp();
 std::string MakeSign(const std::string& pid, const std::string& stampText,
                      const std::string& signInput);
 
+// Appends "&" key "=" value to a query when the value is non-empty.
+void AppendParam(std::string& query, const char* key, const std::string& value);
+
 // "%s?%s&sign=%s"
 std::string AssembleUrl(const std::string& url, const std::string& query, const std::string& sign);

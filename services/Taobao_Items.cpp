@@ -108,19 +108,11 @@ std::string TTaobao_Items::BuildUrlAt(std::int32_t stamp)
         q += "&q=" + PercentEncode(c.q);
     if (!c.nicks.empty())
         q += "&nicks=" + PercentEncode(c.nicks);
-    auto opt = [&q](const char* key, const std::string& value) {
-        if (!value.empty()) {
-            q += '&';
-            q += key;
-            q += '=';
-            q += value;
-        }
-    };
-    opt("cid", c.cid);
-    opt("start_price", c.start_price);
-    opt("end_price", c.end_price);
-    opt("page_no", c.page_no);
-    opt("order_by", c.order_by);
+    AppendParam(q, "cid", c.cid);
+    AppendParam(q, "start_price", c.start_price);
+    AppendParam(q, "end_price", c.end_price);
+    AppendParam(q, "page_no", c.page_no);
+    AppendParam(q, "order_by", c.order_by);
     q += "&stamp=" + stampText;
     q += "&pid=" + c.pid;
     const std::string input = c.q + c.nicks + c.cid + c.start_price + c.end_price + c.page_no +

@@ -49,31 +49,23 @@ std::string TTaobaoke_Items::BuildUrlAt(std::int32_t stamp)
     const Tbk_Items_Cond& c = Cond;
     const std::string stampText = std::to_string(stamp);
     std::string q = FieldList(Names, TbkItemSlots());
-    auto opt = [&q](const char* key, const std::string& value) {
-        if (!value.empty()) {
-            q += '&';
-            q += key;
-            q += '=';
-            q += value;
-        }
-    };
-    opt("cid", c.cid);
-    opt("auto_send", c.auto_send);
+    AppendParam(q, "cid", c.cid);
+    AppendParam(q, "auto_send", c.auto_send);
     if (!c.area.empty())
         q += "&area=" + PercentEncode(c.area);
-    opt("sort", c.sort);
-    opt("start_commissionNum", c.start_commissionNum);
-    opt("end_commissionNum", c.end_commissionNum);
-    opt("start_commissionRate", c.start_commissionRate);
-    opt("end_commissionRate", c.end_commissionRate);
+    AppendParam(q, "sort", c.sort);
+    AppendParam(q, "start_commissionNum", c.start_commissionNum);
+    AppendParam(q, "end_commissionNum", c.end_commissionNum);
+    AppendParam(q, "start_commissionRate", c.start_commissionRate);
+    AppendParam(q, "end_commissionRate", c.end_commissionRate);
     if (c.keyword != "keyword")
         q += "&keyword=" + PercentEncode(c.keyword);
-    opt("start_price", c.start_price);
-    opt("end_price", c.end_price);
-    opt("page_no", c.page_no);
-    opt("start_credit", c.start_credit);
-    opt("end_credit", c.end_credit);
-    opt("guarantee", c.guarantee);
+    AppendParam(q, "start_price", c.start_price);
+    AppendParam(q, "end_price", c.end_price);
+    AppendParam(q, "page_no", c.page_no);
+    AppendParam(q, "start_credit", c.start_credit);
+    AppendParam(q, "end_credit", c.end_credit);
+    AppendParam(q, "guarantee", c.guarantee);
     q += "&stamp=" + stampText;
     q += "&pid=" + c.pid;
 
