@@ -147,7 +147,8 @@ void TForm1::CreateNotebook(QWidget* parent)
     bsSkinTreeView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     bsSkinTreeView1->setSelectionBehavior(QAbstractItemView::SelectRows);
     bsSkinTreeView1->setSelectionMode(QAbstractItemView::SingleSelection);
-    bsSkinTreeView1->setAllColumnsShowFocus(true);
+    // The row's own colours show the selection; no focus frame over them.
+    bsSkinTreeView1->setAllColumnsShowFocus(false);
     bsSkinTreeView1->setUniformRowHeights(true);
     bsSkinTreeView1->setItemDelegate(new TCategoryDelegate(bsSkinTreeView1));
     bsSkinTreeView1->verticalScrollBar()->setObjectName(QStringLiteral("bsSkinScrollBar1"));

@@ -63,12 +63,12 @@ void TFormTest::Search()
     ASSERT_TRUE(WaitIdle());
 }
 
-std::map<std::string, std::string> TFormTest::Last(const std::string& path) const
+TRecordedRequest TFormTest::LastRequest(const std::string& path) const
 {
     const auto all = server.Requests();
     for (auto it = all.rbegin(); it != all.rend(); ++it)
         if (it->path == path)
-            return it->params;
+            return *it;
     return {};
 }
 

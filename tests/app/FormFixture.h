@@ -26,8 +26,9 @@ protected:
     // Clicks the search picture and waits for the outcome.
     void Search();
     std::size_t Count(const std::string& path) const { return server.RequestCount(path); }
-    // Params of the last request to `path`.
-    std::map<std::string, std::string> Last(const std::string& path) const;
+    // The last request to `path`, and its decoded parameters.
+    TRecordedRequest LastRequest(const std::string& path) const;
+    std::map<std::string, std::string> Last(const std::string& path) const { return LastRequest(path).params; }
     QString Title(int row) const; // title of row `row` of the shown tab (UTF-8)
 
     TTestServer server;
