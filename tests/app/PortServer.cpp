@@ -10,6 +10,12 @@
 TPortServer::TPortServer() : server_(std::make_unique<httplib::Server>())
 {
     server_->set_keep_alive_max_count(1);
+    // SO_REUSEADDR only: a port someone else listens on must make Listen
+    // fail (the library's default, SO_REUSEPORT, would share it silently).
+    server_->set_socket_options([](int sock) {
+        const int yes = 1;
+        ::setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof(yes));
+    });
     server_->Get(".*", [this](const httplib::Request& req, httplib::Response& res) {
         TPortRequest r;
         r.path = req.path;
@@ -83,13 +89,11 @@ bool PortFree(int port)
     const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
     if (fd < 0)
         return false;
-    const int one = 1;
-    ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof(one));
     sockaddr_in addr{};
     addr.sin_family = AF_INET;
     addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     addr.sin_port = htons(static_cast<uint16_t>(port));
-    const bool ok = ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)) == 0;
+    const bool listening = ::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)) == 0;
     ::close(fd);
-    return ok;
+    return !listening;
 }

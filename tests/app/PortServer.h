@@ -57,5 +57,5 @@ private:
     std::vector<TPortRequest> requests_;
 };
 
-// True when nothing listens on 127.0.0.1:port and it can be bound.
+// True when nothing accepts connections on 127.0.0.1:port.
 bool PortFree(int port);

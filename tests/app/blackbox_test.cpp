@@ -1,0 +1,145 @@
+// The built client, started with no arguments, against recording servers on
+// its built-in addresses (127.0.0.1:8700 primary, 127.0.0.1:8701 fallback).
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "ClientProcess.h"
+#include "DemoReplies.h"
+#include "PortServer.h"
+#include "Taobao_Itemcats.h"
+#include "Taobaoke_Items.h"
+#include "data.h"
+
+namespace {
+
+constexpr int kPrimary = 8700;
+constexpr int kFallback = 8701;
+
+std::string Base(int port) { return "http://127.0.0.1:" + std::to_string(port) + "/"; }
+
+void ServeDemo(TPortServer& server, int port)
+{
+    const std::string base = Base(port);
+    server.SetHandler("/taobao/III/OK/ok_list.php",
+                      [](const TPortRequest&) { return TPortReply{200, demo::SoftInfo(), "text/plain"}; });
+    server.SetHandler("/taobao/tb_itemcats.php",
+                      [](const TPortRequest&) { return TPortReply{200, demo::RootCategories()}; });
+    server.SetHandler("/taobao/tbk_items.php",
+                      [base](const TPortRequest&) { return TPortReply{200, demo::Items(base, 1, 40, "857")}; });
+    server.SetHandler("/taobao/III/*", [](const TPortRequest& r) {
+        return TPortReply{200, demo::Page(r.path), "text/html"};
+    });
+    server.SetHandler("/pic/*", [](const TPortRequest& r) {
+        return TPortReply{200, demo::Picture(r.path), "image/svg+xml"};
+    });
+}
+
+bool Has(const std::vector<TPortRequest>& requests, const std::string& path)
+{
+    for (const auto& r : requests)
+        if (r.path == path)
+            return true;
+    return false;
+}
+
+// Runs the client until `server` has seen every path in `paths`.
+std::vector<TPortRequest> RunUntil(TPortServer& server, const std::vector<std::string>& paths)
+{
+    TClientProcess client;
+    EXPECT_TRUE(client.Start(PALLIDO_CLIENT));
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(90);
+    for (;;) {
+        const auto seen = server.Requests();
+        bool all = true;
+        for (const auto& p : paths)
+            all = all && Has(seen, p);
+        if (all || std::chrono::steady_clock::now() > deadline || !client.Running())
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    client.Stop();
+    return server.Requests();
+}
+
+std::string P(const TPortRequest& r, const char* key) { return r.params.count(key) ? r.params.at(key) : ""; }
+
+// What the client signs for these parameters at the request's own stamp.
+std::string ExpectedCategoryUrl(const std::string& base, const TPortRequest& r)
+{
+    TTaobao_Itemcats client;
+    client.Cond.pid = kPid;
+    client.Cond.url = base + "taobao/tb_itemcats.php";
+    client.Cond.parent_cid = "0";
+    client.ApplyDefaults();
+    return client.BuildUrlAt(std::stoi(P(r, "stamp")));
+}
+
+std::string ExpectedSearchUrl(const std::string& base, const TPortRequest& r)
+{
+    TTaobaoke_Items client;
+    client.Cond.pid = kPid;
+    client.Cond.url = base + "taobao/tbk_items.php";
+    client.Cond.cid = "0";
+    client.Cond.sort = SortKeys[0];
+    client.Cond.start_price = "0";
+    client.Cond.end_price = "999999999";
+    client.Cond.page_no = "1";
+    client.Cond.start_credit = CreditLevels[0];
+    client.Cond.end_credit = CreditLevels[19];
+    client.ApplyDefaults();
+    return client.BuildUrlAt(std::stoi(P(r, "stamp")));
+}
+
+void CheckFirstRun(const std::vector<TPortRequest>& requests, const std::string& base, bool withSoftInfo)
+{
+    std::vector<TPortRequest> data;
+    for (const auto& r : requests)
+        if (r.path != "/taobao/III/count.html" && r.path.rfind("/pic/", 0) != 0)
+            data.push_back(r);
+    const std::size_t first = withSoftInfo ? 1 : 0;
+    ASSERT_GE(data.size(), first + 2);
+    if (withSoftInfo) {
+        EXPECT_EQ(data[0].target, "/taobao/III/OK/ok_list.php?pid=mm_10000001_0_0");
+    }
+    const TPortRequest& a = data[first];
+    const TPortRequest& b = data[first + 1];
+    const TPortRequest& cats = a.path == "/taobao/tb_itemcats.php" ? a : b;
+    const TPortRequest& items = a.path == "/taobao/tbk_items.php" ? a : b;
+    ASSERT_EQ(cats.path, "/taobao/tb_itemcats.php");
+    ASSERT_EQ(items.path, "/taobao/tbk_items.php");
+    EXPECT_EQ(base + cats.target.substr(1), ExpectedCategoryUrl(base, cats));
+    EXPECT_EQ(base + items.target.substr(1), ExpectedSearchUrl(base, items));
+    EXPECT_TRUE(Has(requests, "/taobao/III/count.html"));
+}
+
+} // namespace
+
+TEST(BlackBox, FirstRunAsksSoftwareInfoThenCategoriesAndTheFirstSearchSigned)
+{
+    if (!PortFree(kPrimary))
+        GTEST_SKIP() << "127.0.0.1:8700 is in use";
+    TPortServer primary;
+    ServeDemo(primary, kPrimary);
+    if (!primary.Listen(kPrimary))
+        GTEST_SKIP() << "127.0.0.1:8700 cannot be bound";
+    const auto requests = RunUntil(primary, {"/taobao/III/OK/ok_list.php", "/taobao/tb_itemcats.php",
+                                             "/taobao/tbk_items.php", "/taobao/III/count.html"});
+    CheckFirstRun(requests, Base(kPrimary), true);
+}
+
+TEST(BlackBox, WithThePrimaryDownEveryRequestGoesToTheFallback)
+{
+    if (!PortFree(kPrimary) || !PortFree(kFallback))
+        GTEST_SKIP() << "127.0.0.1:8700 or 8701 is in use";
+    TPortServer fallback;
+    ServeDemo(fallback, kFallback);
+    if (!fallback.Listen(kFallback))
+        GTEST_SKIP() << "127.0.0.1:8701 cannot be bound";
+    const auto requests = RunUntil(fallback, {"/taobao/III/OK/ok_list.php", "/taobao/tb_itemcats.php",
+                                              "/taobao/tbk_items.php", "/taobao/III/count.html"});
+    // The fallback gets the repeated software information first, then the rest.
+    CheckFirstRun(requests, Base(kFallback), true);
+}
