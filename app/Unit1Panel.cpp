@@ -58,15 +58,15 @@ void TForm1::CreateSearchPanel(QWidget* parent)
 
     // Row 1.
     bsSkinStdLabel1 = Make<QLabel>(p, "bsSkinStdLabel1", QRect(6, 5, 50, 22), QStringLiteral("关键字："));
-    bsSkinComboBox1 = Make<QComboBox>(p, "bsSkinComboBox1", QRect(56, 4, 124, 24));
+    bsSkinComboBox1 = Make<QComboBox>(p, "bsSkinComboBox1", QRect(56, 4, 120, 24));
     bsSkinComboBox1->setEditable(true);
     bsSkinComboBox1->setInsertPolicy(QComboBox::NoInsert);
     bsSkinComboBox1->completer()->setCaseSensitivity(Qt::CaseSensitive);
-    bsSkinComboBoxEx3 = PictureList(p, "bsSkinComboBoxEx3", QRect(186, 4, 130, 24), ImageList1, 5, true);
-    bsSkinStdLabel2 = Make<QLabel>(p, "bsSkinStdLabel2", QRect(322, 5, 38, 22), QStringLiteral("价格："));
-    bsSkinSpinEdit1 = PriceBox(p, "bsSkinSpinEdit1", QRect(360, 4, 88, 24), 0);
-    bsSkinSpinEdit2 = PriceBox(p, "bsSkinSpinEdit2", QRect(452, 4, 88, 24), 999999999);
-    bsSkinCheckRadioBox1 = Make<QCheckBox>(p, "bsSkinCheckRadioBox1", QRect(548, 5, 54, 22), QStringLiteral("消保"));
+    bsSkinComboBoxEx3 = PictureList(p, "bsSkinComboBoxEx3", QRect(182, 4, 130, 24), ImageList1, 5, true);
+    bsSkinStdLabel2 = Make<QLabel>(p, "bsSkinStdLabel2", QRect(318, 5, 38, 22), QStringLiteral("价格："));
+    bsSkinSpinEdit1 = PriceBox(p, "bsSkinSpinEdit1", QRect(356, 4, 98, 24), 0);
+    bsSkinSpinEdit2 = PriceBox(p, "bsSkinSpinEdit2", QRect(458, 4, 98, 24), 999999999);
+    bsSkinCheckRadioBox1 = Make<QCheckBox>(p, "bsSkinCheckRadioBox1", QRect(561, 5, 46, 22), QStringLiteral("消保"));
     bsSkinLinkImage1 = Make<TPictureButton>(p, "bsSkinLinkImage1", QRect(609, 14, 57, 31),
                                             pictures::SearchButtonPicture());
 
