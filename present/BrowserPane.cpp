@@ -1,0 +1,203 @@
+#include "BrowserPane.h"
+
+#include <QTimer>
+#include <QWebEngineLoadingInfo>
+#include <QWebEngineScriptCollection>
+
+#include "CounterPage.h"
+#include "ExternalBrowser.h"
+#include "HookedPage.h"
+#include "PageStore.h"
+#include "PaneProfile.h"
+#include "PaneScripts.h"
+#include "ResultPage.h"
+#include "StaticPage.h"
+
+namespace {
+
+// A measurement waits for the page to take on the pane's size (after a
+// resize, or a pane shown for the first time) for at most this long.
+constexpr int kMeasureAttempts = 12;
+constexpr int kMeasureRetryMs = 16;
+
+// The engine's code for a load cut off by the next one.
+constexpr int kAbortedLoad = -3;
+
+TPanePage* MakePage(TPaneKind kind, TPaneProfile* profile, QObject* parent)
+{
+    switch (kind) {
+    case TPaneKind::Result: return new TResultPage(profile, parent);
+    case TPaneKind::SellerList:
+    case TPaneKind::SellerPage: return new THookedPage(profile, parent);
+    case TPaneKind::Static: return new TStaticPage(profile, parent);
+    case TPaneKind::Counter: return new TCounterPage(profile, parent);
+    }
+    return new TStaticPage(profile, parent);
+}
+
+bool IsHooked(TPaneKind kind)
+{
+    return kind == TPaneKind::SellerList || kind == TPaneKind::SellerPage;
+}
+
+// The page as one text line ending in CR LF, its line breaks made CR LF.
+QByteArray WithCrLf(const std::string& page)
+{
+    QByteArray out;
+    out.reserve(static_cast<qsizetype>(page.size()) + 64);
+    for (std::size_t i = 0; i < page.size(); ++i) {
+        const char c = page[i];
+        if (c == '\r') {
+            out.append("\r\n");
+            if (i + 1 < page.size() && page[i + 1] == '\n')
+                ++i;
+        } else if (c == '\n') {
+            out.append("\r\n");
+        } else {
+            out.append(c);
+        }
+    }
+    out.append("\r\n");
+    return out;
+}
+
+} // namespace
+
+TBrowserPane::TBrowserPane(TPaneKind kind, TPaneProfile* profile, QWidget* parent)
+    : QWebEngineView(parent), FKind(kind), FPage(MakePage(kind, profile, this)), FProfile(profile),
+      FOwner(profile->Pages()->NewOwner())
+{
+    FPage->scripts().insert(ViewportScript());
+    FPage->scripts().insert(AnchorCollectionScript());
+    if (IsHooked(kind))
+        FPage->scripts().insert(FragmentClickScript(TPanePage::ScriptToken()));
+    setPage(FPage);
+    setContextMenuPolicy(kind == TPaneKind::SellerPage ? Qt::DefaultContextMenu : Qt::NoContextMenu);
+
+    connect(FPage, &QWebEnginePage::loadingChanged, this, &TBrowserPane::OnLoadingChanged);
+    connect(FPage, &QWebEnginePage::urlChanged, this, &TBrowserPane::OnUrlChanged);
+    connect(FPage, &TPanePage::BeforeNavigate, this, &TBrowserPane::BeforeNavigate2);
+}
+
+TBrowserPane::~TBrowserPane()
+{
+    if (FProfile)
+        FProfile->Pages()->Withdraw(FOwner);
+}
+
+bool TBrowserPane::Navigate(const QString& url)
+{
+    if (url == QLatin1String("about:blank")) {
+        if (IsHooked(FKind)) {
+            bool cancel = false;
+            Q_EMIT BeforeNavigate2(url, cancel);
+            if (cancel)
+                return true;
+        }
+        FLocation = url;
+        FHasDocument = true;
+        LoadOwnPage({});
+        return true;
+    }
+    const QUrl address(url, QUrl::StrictMode);
+    if (!address.isValid() || address.host().isEmpty() ||
+        (address.scheme() != QLatin1String("http") && address.scheme() != QLatin1String("https")))
+        return false;
+    FLocation = address.toString();
+    FHasDocument = true;
+    ++FLoadSerial;
+    FPage->ExpectOwnLoad({});
+    FPage->load(address);
+    return true;
+}
+
+bool TBrowserPane::LoadHtml(const std::string& page)
+{
+    if (!FHasDocument)
+        return false;
+    LoadOwnPage(WithCrLf(page));
+    return true;
+}
+
+void TBrowserPane::LoadOwnPage(QByteArray page)
+{
+    ++FLoadSerial;
+    const QUrl url = FProfile->Pages()->Publish(FOwner, std::move(page));
+    FPage->ExpectOwnLoad(url);
+    FPage->load(url);
+}
+
+void TBrowserPane::OnLoadingChanged(const QWebEngineLoadingInfo& info)
+{
+    if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus ||
+        info.status() == QWebEngineLoadingInfo::LoadStoppedStatus)
+        return;
+    if (info.status() == QWebEngineLoadingInfo::LoadFailedStatus && info.errorCode() == kAbortedLoad)
+        return;
+    // A generated page that was replaced before it completed, or a web page
+    // completing after a generated page was asked for.
+    const QUrl own = FPage->OwnUrl();
+    if (own.isValid() && info.url() != own)
+        return;
+    if (!own.isValid() && TPageStore::IsPageUrl(info.url()))
+        return;
+
+    const quint64 serial = ++FLoadSerial;
+    Measure(serial, 0, [this](int height) {
+        FHasDocument = true;
+        FDocumentHeight = height;
+        ++FDocumentSerial;
+        Q_EMIT DocumentComplete();
+    });
+}
+
+void TBrowserPane::OnUrlChanged(const QUrl& url)
+{
+    if (!url.isEmpty() && !TPageStore::IsPageUrl(url))
+        FLocation = url.toString();
+}
+
+void TBrowserPane::MeasureDocument(QObject* context, std::function<void(int)> done)
+{
+    QPointer<QObject> guard(context);
+    Measure(FLoadSerial, 0, [this, guard, done = std::move(done)](int height) {
+        FDocumentHeight = height;
+        if (guard)
+            done(height);
+    });
+}
+
+void TBrowserPane::Measure(quint64 loadSerial, int attempt, std::function<void(int)> done)
+{
+    QPointer<TBrowserPane> self(this);
+    FPage->runJavaScript(
+        MeasureDocumentSource(), QWebEngineScript::ApplicationWorld,
+        [self, loadSerial, attempt, done = std::move(done)](const QVariant& result) {
+            if (!self || self->FLoadSerial != loadSerial)
+                return;
+            const QVariantList values = result.toList();
+            const bool measured = values.size() == 2;
+            const int height = measured ? values[0].toInt() : -1;
+            const int viewport = measured ? values[1].toInt() : -1;
+            if (measured && self->isVisible() && viewport != self->height() && attempt + 1 < kMeasureAttempts) {
+                QTimer::singleShot(kMeasureRetryMs, self, [self, loadSerial, attempt, done] {
+                    if (self && self->FLoadSerial == loadSerial)
+                        self->Measure(loadSerial, attempt + 1, done);
+                });
+                return;
+            }
+            done(height);
+        });
+}
+
+void TBrowserPane::ScrollBy(int dy)
+{
+    if (dy == 0 || !FHasDocument)
+        return;
+    FPage->runJavaScript(QStringLiteral("window.scrollBy(0, %1);").arg(dy), QWebEngineScript::ApplicationWorld);
+}
+
+void TBrowserPane::OpenWindow(const std::string& url)
+{
+    OpenInSystemBrowser(url);
+}

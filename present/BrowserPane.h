@@ -1,0 +1,87 @@
+#pragma once
+// An embedded browser pane: shows generated pages (given as 8-bit text) or
+// web pages, reports each completed document together with its height, and
+// scrolls only when told to.
+
+#include <QPointer>
+#include <QWebEngineView>
+#include <functional>
+#include <string>
+
+class TPanePage;
+class TPaneProfile;
+class QWebEngineLoadingInfo;
+
+enum class TPaneKind {
+    Result,     // `web`: result pages; links open in the system browser
+    SellerList, // `web2`: the seller list; navigations are reported first
+    SellerPage, // `webShop`: one seller's items; like SellerList, with the browser's menu
+    Static,     // `web3`, `web4`: the publisher's channel and activity pages
+    Counter,    // `webCount`: the hidden counter page
+};
+
+class TBrowserPane : public QWebEngineView {
+    Q_OBJECT
+public:
+    // `profile` must outlive the pane.
+    TBrowserPane(TPaneKind kind, TPaneProfile* profile, QWidget* parent = nullptr);
+    ~TBrowserPane() override;
+
+    TPaneKind Kind() const { return FKind; }
+
+    // Starts loading an address and returns at once; completion is reported
+    // by DocumentComplete. Only "about:blank" (an empty document) and http or
+    // https addresses are loaded; anything else is refused (false).
+    bool Navigate(const QString& url);
+    // Replaces the document with a generated page: its bytes are in the 8-bit
+    // code page and decoded as its charset declaration says; scripts run and
+    // DocumentComplete follows. The address stays what Navigate set.
+    // Without a document (before the first Navigate) nothing happens (false).
+    bool LoadHtml(const std::string& page);
+
+    bool HasDocument() const { return FHasDocument; }
+    // The address of the shown document ("about:blank" for generated pages);
+    // empty before the first navigation.
+    QString LocationUrl() const { return FLocation; }
+
+    // Height of the completed document in pixels as measured when it was
+    // completed (or by the last MeasureDocument); -1 without a document or body.
+    int DocumentHeight() const { return FDocumentHeight; }
+    // Changes with every completed document.
+    quint64 DocumentSerial() const { return FDocumentSerial; }
+    // Measures the shown document again once the page has caught up with the
+    // pane's size; `done` gets the height (-1 without a body). It is not
+    // called when another document replaces this one first or `context` dies.
+    void MeasureDocument(QObject* context, std::function<void(int height)> done);
+
+    // Scrolls the document by `dy` pixels (window.scrollBy).
+    void ScrollBy(int dy);
+    // Opens an address (8-bit text) the way a page's window.open does: in the
+    // system browser, http and https only.
+    void OpenWindow(const std::string& url);
+
+Q_SIGNALS:
+    // A document finished loading and its height is known.
+    void DocumentComplete();
+    // Seller panes only: raised before every navigation, also for the
+    // generated pages' relative links "00" and "#03" (the address then ends
+    // with those two characters) and for Navigate("about:blank").
+    void BeforeNavigate2(const QString& url, bool& cancel);
+
+private:
+    void LoadOwnPage(QByteArray page);
+    void OnLoadingChanged(const QWebEngineLoadingInfo& info);
+    void OnUrlChanged(const QUrl& url);
+    void Measure(quint64 loadSerial, int attempt, std::function<void(int)> done);
+
+    TPaneKind FKind;
+    TPanePage* FPage;
+    QPointer<TPaneProfile> FProfile;
+    quint64 FOwner;
+    bool FHasDocument = false;
+    QString FLocation;
+    // Counts loads; a measurement belongs to the load it was started for.
+    quint64 FLoadSerial = 0;
+    quint64 FDocumentSerial = 0;
+    int FDocumentHeight = -1;
+};

@@ -1,0 +1,94 @@
+#include "PaneInputFilter.h"
+
+#include <QApplication>
+#include <QMouseEvent>
+#include <QWheelEvent>
+
+#include "BrowserPane.h"
+#include "MyScrollBar.h"
+
+namespace {
+
+bool Contains(const QWidget* outer, const QWidget* target)
+{
+    return outer && (outer == target || outer->isAncestorOf(target));
+}
+
+} // namespace
+
+TPaneInputFilter::TPaneInputFilter(QObject* parent) : QObject(parent) {}
+
+TPaneInputFilter::~TPaneInputFilter()
+{
+    if (FInstalled && qApp)
+        qApp->removeEventFilter(this);
+}
+
+void TPaneInputFilter::SetWheelBars(const QList<TMyScrollBar*>& bars)
+{
+    FBars.clear();
+    for (auto* bar : bars)
+        FBars.append(bar);
+}
+
+void TPaneInputFilter::SetQuietPanes(const QList<QWidget*>& panes)
+{
+    FQuiet.clear();
+    for (auto* pane : panes)
+        FQuiet.append(pane);
+}
+
+void TPaneInputFilter::Install()
+{
+    if (!FInstalled && qApp) {
+        qApp->installEventFilter(this);
+        FInstalled = true;
+    }
+}
+
+bool TPaneInputFilter::IsQuiet(QWidget* target) const
+{
+    for (const auto& pane : FQuiet)
+        if (Contains(pane, target))
+            return true;
+    return false;
+}
+
+bool TPaneInputFilter::HandleWheel(QWidget* target, QEvent* event)
+{
+    for (const auto& bar : FBars) {
+        if (!bar || !(Contains(bar->m_web, target) || Contains(bar, target)))
+            continue;
+        const int delta = static_cast<QWheelEvent*>(event)->angleDelta().y();
+        if (delta > 0)
+            bar->StepUp();
+        else if (delta < 0)
+            bar->StepDown();
+        // Taken here: Qt would otherwise offer an unused wheel event to every
+        // parent in turn (and the engine would scroll the page itself).
+        return true;
+    }
+    return false;
+}
+
+bool TPaneInputFilter::eventFilter(QObject* watched, QEvent* event)
+{
+    if (!watched->isWidgetType())
+        return false;
+    auto* target = static_cast<QWidget*>(watched);
+    switch (event->type()) {
+    case QEvent::Wheel:
+        return HandleWheel(target, event);
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+        return IsQuiet(target);
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+        return static_cast<QMouseEvent*>(event)->button() == Qt::RightButton && IsQuiet(target);
+    case QEvent::ContextMenu:
+        return IsQuiet(target);
+    default:
+        return false;
+    }
+}

@@ -1,0 +1,28 @@
+#pragma once
+// Scripts the panes add to every document they show.
+
+#include <QString>
+#include <QWebEngineScript>
+
+// Hides the document's own scroll bars and stops native scrolling (wheel,
+// keys, dragging); script scrolling still works. On generated pages it also
+// centres the pictures in their frames. Runs in an isolated world.
+QWebEngineScript ViewportScript();
+
+// Makes `click_url` the collection of anchors with that id, in document
+// order, also when the page holds only one of them (the engine would name
+// the single element instead). Runs in the page's own world, where the page
+// scripts look the name up.
+QWebEngineScript AnchorCollectionScript();
+
+// Reports clicks on same-document links ("#03"), which the engine does not
+// route through navigation requests, as a console message `token` + the
+// resolved address; the click's own navigation is stopped. Runs in an
+// isolated world so the page can neither see nor fake it.
+QWebEngineScript FragmentClickScript(const QString& token);
+
+// A JavaScript string literal holding `text`, every character escaped.
+QString JsStringLiteral(const QString& text);
+
+// Returns [document height, viewport height]; -1 as height without a body.
+QString MeasureDocumentSource();

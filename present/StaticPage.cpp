@@ -1,0 +1,3 @@
+#include "StaticPage.h"
+
+TStaticPage::TStaticPage(TPaneProfile* profile, QObject* parent) : TPanePage(profile, parent) {}
