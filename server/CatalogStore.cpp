@@ -1,0 +1,164 @@
+#include "CatalogStore.h"
+
+#include "CatalogSeeder.h"
+#include "Sqlite.h"
+
+namespace {
+
+constexpr const char* kFormat = "pallido-catalog/1";
+
+constexpr const char* kSchema = R"(
+CREATE TABLE meta(key TEXT PRIMARY KEY, value TEXT NOT NULL);
+CREATE TABLE categories(
+  cid INTEGER PRIMARY KEY,
+  parent_cid INTEGER NOT NULL,
+  name TEXT NOT NULL,
+  sort_order INTEGER NOT NULL);
+CREATE INDEX categories_parent ON categories(parent_cid);
+CREATE TABLE sellers(
+  id INTEGER PRIMARY KEY,
+  nick TEXT NOT NULL UNIQUE,
+  credit_score INTEGER NOT NULL CHECK(credit_score BETWEEN 1 AND 20),
+  state TEXT NOT NULL,
+  city TEXT NOT NULL);
+CREATE TABLE items(
+  num_iid INTEGER PRIMARY KEY,
+  cid INTEGER NOT NULL REFERENCES categories(cid),
+  seller_id INTEGER NOT NULL REFERENCES sellers(id),
+  title TEXT NOT NULL,
+  price INTEGER NOT NULL CHECK(price >= 0),
+  volume INTEGER NOT NULL,
+  commission_rate INTEGER NOT NULL,
+  commission_num INTEGER NOT NULL,
+  stock INTEGER NOT NULL,
+  guarantee INTEGER NOT NULL,
+  auto_send INTEGER NOT NULL,
+  list_time INTEGER NOT NULL);
+CREATE INDEX items_cid ON items(cid);
+CREATE INDEX items_seller ON items(seller_id);
+)";
+
+void Seed(TSqliteDb& db)
+{
+    db.Exec(kSchema);
+    const TCatalogRows rows = TCatalogSeeder().Generate();
+    TSqliteStmt meta(db, "INSERT INTO meta(key, value) VALUES(?, ?)");
+    meta.Bind(1, std::string_view("format"));
+    meta.Bind(2, std::string_view(kFormat));
+    meta.Run();
+
+    TSqliteStmt cat(db, "INSERT INTO categories VALUES(?, ?, ?, ?)");
+    for (const auto& c : rows.categories) {
+        cat.Bind(1, c.cid);
+        cat.Bind(2, c.parent_cid);
+        cat.Bind(3, c.name);
+        cat.Bind(4, static_cast<std::int64_t>(c.sort_order));
+        cat.Run();
+    }
+    TSqliteStmt sel(db, "INSERT INTO sellers VALUES(?, ?, ?, ?, ?)");
+    for (const auto& s : rows.sellers) {
+        sel.Bind(1, s.id);
+        sel.Bind(2, s.nick);
+        sel.Bind(3, static_cast<std::int64_t>(s.credit_score));
+        sel.Bind(4, s.state);
+        sel.Bind(5, s.city);
+        sel.Run();
+    }
+    TSqliteStmt item(db, "INSERT INTO items VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+    for (const auto& i : rows.items) {
+        item.Bind(1, i.num_iid);
+        item.Bind(2, i.cid);
+        item.Bind(3, i.seller_id);
+        item.Bind(4, i.title);
+        item.Bind(5, i.price);
+        item.Bind(6, i.volume);
+        item.Bind(7, i.commission_rate);
+        item.Bind(8, i.commission_num);
+        item.Bind(9, i.stock);
+        item.Bind(10, static_cast<std::int64_t>(i.guarantee));
+        item.Bind(11, static_cast<std::int64_t>(i.auto_send));
+        item.Bind(12, i.list_time);
+        item.Run();
+    }
+}
+
+bool IsEmpty(TSqliteDb& db)
+{
+    TSqliteStmt st(db, "SELECT count(*) FROM sqlite_master");
+    return st.Step() && st.Int(0) == 0;
+}
+
+bool IsCatalog(TSqliteDb& db)
+{
+    TSqliteStmt has(db, "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = 'meta'");
+    if (!has.Step() || has.Int(0) == 0)
+        return false;
+    TSqliteStmt st(db, "SELECT value FROM meta WHERE key = 'format'");
+    return st.Step() && st.Text(0) == kFormat;
+}
+
+TCatalogRows Read(TSqliteDb& db)
+{
+    TCatalogRows rows;
+    TSqliteStmt cat(db, "SELECT cid, parent_cid, name, sort_order FROM categories ORDER BY cid");
+    while (cat.Step())
+        rows.categories.push_back(
+            {cat.Int(0), cat.Int(1), cat.Text(2), static_cast<int>(cat.Int(3))});
+    TSqliteStmt sel(db, "SELECT id, nick, credit_score, state, city FROM sellers ORDER BY id");
+    while (sel.Step())
+        rows.sellers.push_back(
+            {sel.Int(0), sel.Text(1), static_cast<int>(sel.Int(2)), sel.Text(3), sel.Text(4)});
+    TSqliteStmt item(db, "SELECT num_iid, cid, seller_id, title, price, volume, commission_rate, "
+                         "commission_num, stock, guarantee, auto_send, list_time "
+                         "FROM items ORDER BY num_iid");
+    while (item.Step()) {
+        TItemRow r;
+        r.num_iid = item.Int(0);
+        r.cid = item.Int(1);
+        r.seller_id = item.Int(2);
+        r.title = item.Text(3);
+        r.price = item.Int(4);
+        r.volume = item.Int(5);
+        r.commission_rate = item.Int(6);
+        r.commission_num = item.Int(7);
+        r.stock = item.Int(8);
+        r.guarantee = item.Int(9) != 0;
+        r.auto_send = item.Int(10) != 0;
+        r.list_time = item.Int(11);
+        rows.items.push_back(std::move(r));
+    }
+    return rows;
+}
+
+} // namespace
+
+TCatalogRows TCatalogStore::Load(const std::string& path, bool* seeded)
+{
+    if (seeded)
+        *seeded = false;
+    try {
+        TSqliteDb db(path, true);
+        // The write lock first, so that two servers starting on one new file
+        // do not both seed it.
+        db.Exec("BEGIN IMMEDIATE");
+        try {
+            if (IsEmpty(db)) {
+                Seed(db);
+                if (seeded)
+                    *seeded = true;
+            } else if (!IsCatalog(db)) {
+                throw std::runtime_error(path + " is an SQLite file but not a catalog of this server");
+            }
+            db.Exec("COMMIT");
+        } catch (...) {
+            try {
+                db.Exec("ROLLBACK");
+            } catch (const TSqliteError&) {
+            }
+            throw;
+        }
+        return Read(db);
+    } catch (const TSqliteError& e) {
+        throw std::runtime_error(std::string("catalog ") + path + ": " + e.what());
+    }
+}

@@ -1,0 +1,126 @@
+#include "Utf8.h"
+
+namespace {
+
+// Length of the valid sequence at p (1..4), or 0 when it is invalid.
+std::size_t SequenceLength(const unsigned char* p, std::size_t left, std::uint32_t& cp)
+{
+    const unsigned char c = p[0];
+    if (c < 0x80) {
+        cp = c;
+        return 1;
+    }
+    std::size_t n;
+    std::uint32_t min;
+    if ((c & 0xe0) == 0xc0) {
+        n = 2;
+        cp = c & 0x1f;
+        min = 0x80;
+    } else if ((c & 0xf0) == 0xe0) {
+        n = 3;
+        cp = c & 0x0f;
+        min = 0x800;
+    } else if ((c & 0xf8) == 0xf0) {
+        n = 4;
+        cp = c & 0x07;
+        min = 0x10000;
+    } else {
+        return 0;
+    }
+    if (n > left)
+        return 0;
+    for (std::size_t i = 1; i < n; ++i) {
+        if ((p[i] & 0xc0) != 0x80)
+            return 0;
+        cp = (cp << 6) | (p[i] & 0x3f);
+    }
+    if (cp < min || cp > 0x10ffff || (cp >= 0xd800 && cp <= 0xdfff))
+        return 0;
+    return n;
+}
+
+} // namespace
+
+bool IsUtf8(std::string_view bytes)
+{
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    std::size_t left = bytes.size();
+    while (left > 0) {
+        if (*p < 0x80) {
+            ++p;
+            --left;
+            continue;
+        }
+        std::uint32_t cp;
+        const std::size_t n = SequenceLength(p, left, cp);
+        if (n == 0)
+            return false;
+        p += n;
+        left -= n;
+    }
+    return true;
+}
+
+std::string SanitizeUtf8(std::string_view bytes)
+{
+    if (IsUtf8(bytes))
+        return std::string(bytes);
+    std::string out;
+    out.reserve(bytes.size() + 8);
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    std::size_t left = bytes.size();
+    while (left > 0) {
+        std::uint32_t cp;
+        const std::size_t n = SequenceLength(p, left, cp);
+        if (n == 0) {
+            out += "\xef\xbf\xbd";
+            ++p;
+            --left;
+        } else {
+            out.append(reinterpret_cast<const char*>(p), n);
+            p += n;
+            left -= n;
+        }
+    }
+    return out;
+}
+
+std::vector<std::uint32_t> CodePoints(std::string_view utf8)
+{
+    std::vector<std::uint32_t> out;
+    out.reserve(utf8.size());
+    const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
+    std::size_t left = utf8.size();
+    while (left > 0) {
+        std::uint32_t cp;
+        std::size_t n = SequenceLength(p, left, cp);
+        if (n == 0) {
+            cp = 0xfffd;
+            n = 1;
+        }
+        out.push_back(cp);
+        p += n;
+        left -= n;
+    }
+    return out;
+}
+
+std::string FoldAscii(std::string_view text)
+{
+    std::string out(text);
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return out;
+}
+
+std::string_view Utf8Prefix(std::string_view utf8, std::size_t count)
+{
+    std::size_t i = 0;
+    for (std::size_t n = 0; i < utf8.size() && n < count; ++n) {
+        ++i;
+        while (i < utf8.size() && (static_cast<unsigned char>(utf8[i]) & 0xc0) == 0x80)
+            ++i;
+    }
+    return utf8.substr(0, i);
+}

@@ -1,0 +1,176 @@
+// The pallido-server program itself: options, start-up, serving, a port
+// already taken, and a clean end on SIGTERM and SIGINT.
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <thread>
+
+#include "ServerFixture.h"
+#include "System.h"
+#include "TestServer.h"
+
+using namespace std::chrono_literals;
+
+namespace {
+
+class TProcess {
+public:
+    // Starts the server binary with `args`; its stdout and stderr go to files.
+    explicit TProcess(const std::vector<std::string>& args)
+        : out_(Temp("out")), err_(Temp("err"))
+    {
+        std::vector<std::string> all = {PALLIDO_SERVER_BINARY};
+        all.insert(all.end(), args.begin(), args.end());
+        std::vector<char*> argv;
+        for (auto& a : all)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 1, out_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        posix_spawn_file_actions_addopen(&actions, 2, err_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ) != 0)
+            pid_ = -1;
+        posix_spawn_file_actions_destroy(&actions);
+    }
+    ~TProcess()
+    {
+        if (pid_ > 0 && !exited_) {
+            kill(pid_, SIGKILL);
+            waitpid(pid_, nullptr, 0);
+        }
+        std::remove(out_.c_str());
+        std::remove(err_.c_str());
+    }
+
+    void Signal(int sig) { kill(pid_, sig); }
+
+    // Exit code, or -1 when it did not end in time (or died of a signal).
+    int Wait(std::chrono::milliseconds limit)
+    {
+        const auto end = std::chrono::steady_clock::now() + limit;
+        while (std::chrono::steady_clock::now() < end) {
+            int status = 0;
+            if (waitpid(pid_, &status, WNOHANG) == pid_) {
+                exited_ = true;
+                return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+            }
+            std::this_thread::sleep_for(10ms);
+        }
+        return -1;
+    }
+
+    std::string Out() const { return Read(out_); }
+    std::string Err() const { return Read(err_); }
+
+private:
+    static std::string Temp(const char* what)
+    {
+        static int counter = 0;
+        return platform::TempFolder() + "pallido-server-test-" + std::to_string(getpid()) + "-" +
+               std::to_string(++counter) + "." + what;
+    }
+    static std::string Read(const std::string& path)
+    {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+
+    pid_t pid_ = -1;
+    bool exited_ = false;
+    std::string out_, err_;
+};
+
+// Waits until the server on `port` answers the software information.
+bool Answers(int port, std::chrono::milliseconds limit)
+{
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (std::chrono::steady_clock::now() < end) {
+        if (RawGet(port, "/taobao/III/OK/ok_list.php?pid=mm_10000001_0_0").status == 200)
+            return true;
+        std::this_thread::sleep_for(20ms);
+    }
+    return false;
+}
+
+std::string TempCatalog()
+{
+    return platform::TempFolder() + "pallido-server-test-" + std::to_string(getpid()) + ".sqlite";
+}
+
+} // namespace
+
+TEST(Binary, ServesAndStopsCleanly)
+{
+    const std::string catalog = TempCatalog();
+    std::remove(catalog.c_str());
+    const int port = UnusedPort();
+    {
+        TProcess p({"--port", std::to_string(port), "--catalog", catalog, "--quiet",
+                    "--announce-version=20110101"});
+        ASSERT_TRUE(Answers(port, 60s)) << p.Err();
+        const auto info = RawGet(port, "/taobao/III/OK/ok_list.php?pid=mm_10000001_0_0");
+        EXPECT_NE(info.body.find("version=20110101\r\n"), std::string::npos);
+        EXPECT_NE(info.body.find("update_url=http://127.0.0.1:" + std::to_string(port) + "/"),
+                  std::string::npos);
+        p.Signal(SIGTERM);
+        EXPECT_EQ(p.Wait(20s), 0);
+        EXPECT_EQ(p.Out(), "") << "--quiet prints nothing";
+        EXPECT_EQ(p.Err(), "");
+    }
+    {
+        // The catalog made by the first run is reused as it is.
+        TProcess p({"--port=" + std::to_string(port), "--catalog=" + catalog});
+        ASSERT_TRUE(Answers(port, 60s)) << p.Err();
+        p.Signal(SIGINT);
+        EXPECT_EQ(p.Wait(20s), 0);
+        EXPECT_NE(p.Out().find("opened catalog"), std::string::npos) << p.Out();
+        EXPECT_NE(p.Out().find("GET /taobao/III/OK/ok_list.php 200"), std::string::npos);
+    }
+    std::remove(catalog.c_str());
+}
+
+TEST(Binary, PortInUseAndBadOptions)
+{
+    const std::string catalog = TempCatalog() + "2";
+    std::remove(catalog.c_str());
+    const int port = UnusedPort();
+    TProcess first({"--port", std::to_string(port), "--catalog", catalog, "--quiet"});
+    ASSERT_TRUE(Answers(port, 60s)) << first.Err();
+    TProcess second({"--port", std::to_string(port), "--catalog", catalog, "--quiet"});
+    EXPECT_EQ(second.Wait(60s), 1);
+    EXPECT_NE(second.Err().find("cannot listen on 127.0.0.1:" + std::to_string(port)), std::string::npos)
+        << second.Err();
+    first.Signal(SIGTERM);
+    EXPECT_EQ(first.Wait(20s), 0);
+    std::remove(catalog.c_str());
+
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"--port", "70000"}, {"--port"}, {"--bogus"}, {"--quiet=yes"},
+          {"--page-caption", "two\nlines"}}) {
+        TProcess p(args);
+        EXPECT_EQ(p.Wait(20s), 2) << args[0];
+        EXPECT_NE(p.Err().find("Usage:"), std::string::npos);
+    }
+    TProcess help({"--help"});
+    EXPECT_EQ(help.Wait(20s), 0);
+    EXPECT_NE(help.Out().find("--update-archive"), std::string::npos);
+
+    const std::string notCatalog = TempCatalog() + "3";
+    std::ofstream(notCatalog) << "just text";
+    TProcess refused({"--port", std::to_string(port), "--catalog", notCatalog});
+    EXPECT_EQ(refused.Wait(20s), 1);
+    EXPECT_NE(refused.Err().find("catalog"), std::string::npos);
+    std::ifstream in(notCatalog);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "just text");
+    std::remove(notCatalog.c_str());
+}
