@@ -56,11 +56,13 @@ TForm1::~TForm1()
 void TForm1::FormCreate()
 {
     SoftInfo = SOFT_INFO{};
+    QApplication::setOverrideCursor(Qt::WaitCursor);
     if (!ok1.GetSoftInfo(BaseUrl + "taobao/III/OK/ok_list.php", kPid, SoftInfo)) {
         BaseUrl = FallbackUrl;
         SoftInfo = SOFT_INFO{};
         ok1.GetSoftInfo(BaseUrl + "taobao/III/OK/ok_list.php", kPid, SoftInfo);
     }
+    QApplication::restoreOverrideCursor();
     if (MyUpdate1.CheckUpdate(this, SoftInfo, kCurrentVersion))
         setWindowTitle(QStringLiteral("正在更新软件。。。"));
     else
@@ -107,8 +109,17 @@ void TForm1::LoadHtml(QWebEngineView* pane, const std::string& ansiHtml)
 
 void TForm1::NavigatePane(QWebEngineView* pane, const std::string& url)
 {
-    if (pane)
-        pane->load(QUrl(QString::fromStdString(url)));
+    if (!pane)
+        return;
+    // The pane reports its new address only once the navigation commits;
+    // remember at once that it has been sent somewhere.
+    pane->setProperty("navigated", true);
+    pane->load(QUrl(QString::fromStdString(url)));
+}
+
+bool TForm1::PaneNavigated(const QWebEngineView* pane) const
+{
+    return pane && (pane->property("navigated").toBool() || !pane->url().isEmpty());
 }
 
 void TForm1::customEvent(QEvent* event)

@@ -66,6 +66,8 @@ public:
     // Replaces the pane's document with `ansiHtml` (8-bit code page).
     void LoadHtml(QWebEngineView* pane, const std::string& ansiHtml);
     void NavigatePane(QWebEngineView* pane, const std::string& url);
+    // True once the pane has been sent to an address.
+    bool PaneNavigated(const QWebEngineView* pane) const;
 
     // Category tree.
     void LoadRootCategories();

@@ -156,9 +156,9 @@ void TForm1::ConnectEvents()
         if (page == 0) {
             Panel9->hide();
             Button1->show();
-        } else if (page == 2 && web3->url().isEmpty()) {
+        } else if (page == 2 && !PaneNavigated(web3)) {
             NavigatePane(web3, BaseUrl + "taobao/III/pindao.html");
-        } else if (page == 3 && web4->url().isEmpty()) {
+        } else if (page == 3 && !PaneNavigated(web4)) {
             NavigatePane(web4, BaseUrl + "taobao/III/huodong.html");
         }
     });

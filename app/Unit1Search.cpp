@@ -51,7 +51,10 @@ TPanelValues TForm1::ReadPanel() const
 
 void TForm1::StartSearch()
 {
-    if (!SearchIdle.load())
+    // The worker marks itself idle right after posting its outcome; until
+    // that outcome has been handled here its rows are not yet read, so a new
+    // search (which would overwrite them) waits for that too.
+    if (!SearchIdle.load() || searchPending_)
         return;
     NormalizeConditions();
     int index = -1;

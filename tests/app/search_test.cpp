@@ -12,6 +12,9 @@
 #include <QTest>
 #include <QTreeWidget>
 
+#include <chrono>
+#include <thread>
+
 #include "DemoReplies.h"
 #include "FormFixture.h"
 #include "PictureButton.h"
@@ -185,6 +188,26 @@ TEST_F(TFormTest, PanelIsDisabledWhileASearchRunsAndTheTreeAndTabsStayUsable)
     // The new tab takes the conditions the panel held when the result came.
     EXPECT_EQ(form->bsSkinTabControl1->count(), 2);
     EXPECT_EQ(form->bsSkinTabControl1->tabText(1), QStringLiteral("键盘"));
+}
+
+TEST_F(TFormTest, NoNewSearchStartsBeforeTheLastOutcomeHasBeenHandled)
+{
+    StartForm();
+    form->bsSkinComboBox1->setEditText(QStringLiteral("甲"));
+    form->bsSkinLinkImage1->click();
+    // The worker is done and idle, its outcome still queued: a tree
+    // selection now must not start a second search over the unread rows.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (!(SearchIdle.load() && Count(kItems) == 2) && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ASSERT_TRUE(form->SearchRunning());
+    form->bsSkinTreeView1->setCurrentItem(form->bsSkinTreeView1->topLevelItem(4));
+    ASSERT_TRUE(WaitIdle());
+    Settle(100);
+    EXPECT_EQ(Count(kItems), 2u);
+    ASSERT_EQ(form->bsSkinTabControl1->count(), 2);
+    EXPECT_EQ(form->bsSkinTabControl1->tabText(1), QStringLiteral("甲"));
+    EXPECT_TRUE(Title(0).startsWith(QStringLiteral("第1页")));
 }
 
 TEST_F(TFormTest, AFailedSearchShowsTheMessageAndChangesNoTab)

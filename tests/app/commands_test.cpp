@@ -1,0 +1,98 @@
+// What the window does besides searching: the updater's messages, the tab
+// menu, the notebook's pages and the tool pictures.
+
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QFrame>
+#include <QMenu>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTest>
+#include <QWebEngineView>
+
+#include "DemoReplies.h"
+#include "FormFixture.h"
+#include "Launcher.h"
+#include "Messages.h"
+#include "Notebook.h"
+#include "PictureButton.h"
+
+TEST_F(TFormTest, AFailedUpdateRestoresTheCaption)
+{
+    StartForm();
+    form->setWindowTitle(QStringLiteral("正在更新软件。。。"));
+    QCoreApplication::postEvent(form.get(), new QEvent(WM_UPDATE_FAILED));
+    EXPECT_TRUE(WaitUntil([this] { return form->windowTitle() == QStringLiteral("Pallido"); }));
+}
+
+TEST_F(TFormTest, TabMenuActivatesAndClosesTheTabUnderTheMouse)
+{
+    StartForm();
+    form->bsSkinComboBox1->setEditText(QStringLiteral("茶叶"));
+    Search();
+    ASSERT_EQ(form->bsSkinTabControl1->count(), 2);
+
+    form->MenuTabIndex = -1; // a click beside the tabs: both commands do nothing
+    form->N6->trigger();
+    form->MenuItem1->trigger();
+    EXPECT_EQ(form->bsSkinTabControl1->count(), 2);
+    EXPECT_EQ(form->bsSkinTabControl1->currentIndex(), 1);
+
+    form->MenuTabIndex = 0;
+    form->N6->trigger();
+    EXPECT_EQ(form->bsSkinTabControl1->currentIndex(), 0);
+    form->MenuTabIndex = 1;
+    form->MenuItem1->trigger();
+    EXPECT_EQ(form->bsSkinTabControl1->count(), 1);
+    EXPECT_EQ(form->TabList.size(), 1u);
+    form->MenuTabIndex = 0;
+    form->MenuItem1->trigger(); // the last tab stays
+    EXPECT_EQ(form->bsSkinTabControl1->count(), 1);
+    EXPECT_EQ(Count(kItems), 2u);
+}
+
+TEST_F(TFormTest, ChannelAndActivityPagesLoadOnTheirFirstVisitOnly)
+{
+    for (const char* page : {"/taobao/III/pindao.html", "/taobao/III/huodong.html"}) {
+        TCannedReply reply;
+        reply.body = demo::Page(page);
+        reply.contentType = "text/html";
+        server.Set(page, reply);
+    }
+    StartForm();
+    TNotebook* book = form->bsSkinNotebook1;
+    book->SetPageIndex(2);
+    ASSERT_TRUE(WaitUntil([this] { return Count("/taobao/III/pindao.html") == 1; }));
+    book->SetPageIndex(3);
+    ASSERT_TRUE(WaitUntil([this] { return Count("/taobao/III/huodong.html") == 1; }));
+    book->SetPageIndex(2);
+    book->SetPageIndex(3);
+    book->SetPageIndex(0);
+    Settle(300);
+    EXPECT_EQ(Count("/taobao/III/pindao.html"), 1u);
+    EXPECT_EQ(Count("/taobao/III/huodong.html"), 1u);
+    EXPECT_EQ(form->web3->url().toString().toStdString(), base + "taobao/III/pindao.html");
+    EXPECT_FALSE(form->Panel9->isVisible());
+    EXPECT_TRUE(form->Button1->isVisible());
+}
+
+TEST_F(TFormTest, ToolPicturesStartTheirProgramsAndPicturesShiftWhilePressed)
+{
+    StartForm();
+    TRecordingLauncher recorder;
+    SetLauncher(&recorder);
+    form->Image2->click();
+    SetLauncher(nullptr);
+    ASSERT_EQ(recorder.calls.size(), 1u);
+    EXPECT_FALSE(recorder.calls[0].program.empty());
+
+    TPictureButton* search = form->bsSkinLinkImage1;
+    const QImage up = search->grab().toImage();
+    search->setDown(true);
+    const QImage down = search->grab().toImage();
+    search->setDown(false);
+    EXPECT_NE(up, down);
+    // Moved one pixel right and down: what was at (x, y) is now at (x+1, y+1).
+    EXPECT_EQ(up.pixelColor(20, 15), down.pixelColor(21, 16));
+    EXPECT_EQ(up, search->grab().toImage());
+}
