@@ -2,7 +2,9 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QMessageBox>
+#include <QScreen>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTabBar>
@@ -147,4 +149,16 @@ TEST_F(TFormTest, ClosingTheWindowDuringASearchNeitherHangsNorCrashes)
     // The worker's request is cut short; far below the reply's delay.
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
     EXPECT_TRUE(SearchIdle.load());
+}
+
+TEST_F(TFormTest, WindowIsPlacedNearTheScreenCentreEvenWhenTheScreenIsSmaller)
+{
+    StartForm();
+    const QSize screen = QGuiApplication::primaryScreen()->geometry().size();
+    // Integer division truncating toward zero, the offsets kept as they are.
+    const QPoint expected((screen.width() - 944) / 2 - 10, (screen.height() - 673) / 2 - 15);
+    EXPECT_EQ(form->pos(), expected);
+    if (screen.width() < 944) {
+        EXPECT_LT(form->pos().x(), 0);
+    }
 }
