@@ -71,7 +71,9 @@ TEST_F(TFormTest, ChannelAndActivityPagesLoadOnTheirFirstVisitOnly)
     Settle(300);
     EXPECT_EQ(Count("/taobao/III/pindao.html"), 1u);
     EXPECT_EQ(Count("/taobao/III/huodong.html"), 1u);
-    EXPECT_EQ(form->web3->url().toString().toStdString(), base + "taobao/III/pindao.html");
+    EXPECT_TRUE(WaitUntil([this] {
+        return form->web3->url().toString().toStdString() == base + "taobao/III/pindao.html";
+    }));
     EXPECT_FALSE(form->Panel9->isVisible());
     EXPECT_TRUE(form->Button1->isVisible());
 }
