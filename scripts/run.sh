@@ -16,6 +16,13 @@ if [ -x build/pallido-server ]; then
   build/pallido-server --port 8700 --catalog build/catalog.sqlite --quiet &
   server_pid=$!
   trap '[ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null; wait 2>/dev/null || true' EXIT
+  # The first start creates the catalog before listening; the client probes
+  # the server once at start-up and would otherwise fall back for the run.
+  for _ in $(seq 1 300); do
+    if (exec 3<>/dev/tcp/127.0.0.1/8700) 2>/dev/null; then break; fi
+    kill -0 "$server_pid" 2>/dev/null || break
+    sleep 0.1
+  done
 else
   echo "pallido-server is not built yet; starting the client alone." >&2
 fi
