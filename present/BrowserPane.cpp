@@ -69,6 +69,7 @@ TBrowserPane::TBrowserPane(TPaneKind kind, TPaneProfile* profile, QWidget* paren
 {
     FPage->scripts().insert(ViewportScript());
     FPage->scripts().insert(AnchorCollectionScript());
+    FPage->scripts().insert(ReadyScript(TPanePage::ScriptToken()));
     if (IsHooked(kind))
         FPage->scripts().insert(FragmentClickScript(TPanePage::ScriptToken()));
     setPage(FPage);
@@ -77,6 +78,7 @@ TBrowserPane::TBrowserPane(TPaneKind kind, TPaneProfile* profile, QWidget* paren
     connect(FPage, &QWebEnginePage::loadingChanged, this, &TBrowserPane::OnLoadingChanged);
     connect(FPage, &QWebEnginePage::urlChanged, this, &TBrowserPane::OnUrlChanged);
     connect(FPage, &TPanePage::BeforeNavigate, this, &TBrowserPane::BeforeNavigate2);
+    connect(FPage, &TPanePage::OwnDocumentReady, this, &TBrowserPane::OnOwnDocumentReady);
 }
 
 TBrowserPane::~TBrowserPane()
@@ -129,26 +131,65 @@ void TBrowserPane::LoadOwnPage(QByteArray page)
 
 void TBrowserPane::OnLoadingChanged(const QWebEngineLoadingInfo& info)
 {
-    if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus ||
-        info.status() == QWebEngineLoadingInfo::LoadStoppedStatus)
+    const QUrl own = FPage->OwnUrl();
+    if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus) {
+        if (info.url() == own)
+            FReportedUrl = QUrl(); // also a reload of the same page completes anew
+        return;
+    }
+    if (info.status() == QWebEngineLoadingInfo::LoadStoppedStatus)
         return;
     if (info.status() == QWebEngineLoadingInfo::LoadFailedStatus && info.errorCode() == kAbortedLoad)
         return;
     // A generated page that was replaced before it completed, or a web page
     // completing after a generated page was asked for.
-    const QUrl own = FPage->OwnUrl();
     if (own.isValid() && info.url() != own)
         return;
     if (!own.isValid() && TPageStore::IsPageUrl(info.url()))
         return;
 
+    if (own.isValid() && FReportedUrl == own) {
+        // Completed when parsed; the pictures have arrived since.
+        const int reported = FDocumentHeight;
+        Measure(FLoadSerial, 0, [this, reported](int height) {
+            if (height == reported)
+                return;
+            FDocumentHeight = height;
+            Q_EMIT DocumentResized();
+        });
+        return;
+    }
+    FReportedUrl = own;
+    Complete();
+}
+
+void TBrowserPane::OnOwnDocumentReady(const QUrl& url, int height, int viewport)
+{
+    if (url != FPage->OwnUrl() || url == FReportedUrl)
+        return;
+    FReportedUrl = url;
+    // The page measured itself; when it had not yet taken on the pane's
+    // size, measure again once it has.
+    if (!isVisible() || viewport == this->height()) {
+        ++FLoadSerial;
+        CompleteWith(height);
+    } else {
+        Complete();
+    }
+}
+
+void TBrowserPane::Complete()
+{
     const quint64 serial = ++FLoadSerial;
-    Measure(serial, 0, [this](int height) {
-        FHasDocument = true;
-        FDocumentHeight = height;
-        ++FDocumentSerial;
-        Q_EMIT DocumentComplete();
-    });
+    Measure(serial, 0, [this](int height) { CompleteWith(height); });
+}
+
+void TBrowserPane::CompleteWith(int height)
+{
+    FHasDocument = true;
+    FDocumentHeight = height;
+    ++FDocumentSerial;
+    Q_EMIT DocumentComplete();
 }
 
 void TBrowserPane::OnUrlChanged(const QUrl& url)

@@ -61,8 +61,13 @@ public:
     void OpenWindow(const std::string& url);
 
 Q_SIGNALS:
-    // A document finished loading and its height is known.
+    // A document finished loading and its height is known. Generated pages
+    // complete once parsed and their scripts have run (their layout does not
+    // wait for pictures); web pages once everything has loaded.
     void DocumentComplete();
+    // The completed generated page changed its height when its pictures
+    // arrived (DocumentHeight() has the new one).
+    void DocumentResized();
     // Seller panes only: raised before every navigation, also for the
     // generated pages' relative links "00" and "#03" (the address then ends
     // with those two characters) and for Navigate("about:blank").
@@ -71,6 +76,9 @@ Q_SIGNALS:
 private:
     void LoadOwnPage(QByteArray page);
     void OnLoadingChanged(const QWebEngineLoadingInfo& info);
+    void OnOwnDocumentReady(const QUrl& url, int height, int viewport);
+    void Complete();
+    void CompleteWith(int height);
     void OnUrlChanged(const QUrl& url);
     void Measure(quint64 loadSerial, int attempt, std::function<void(int)> done);
 
@@ -84,4 +92,6 @@ private:
     quint64 FLoadSerial = 0;
     quint64 FDocumentSerial = 0;
     int FDocumentHeight = -1;
+    // The generated page whose completion has been reported.
+    QUrl FReportedUrl;
 };

@@ -22,6 +22,32 @@ TMyScrollBar::TMyScrollBar(QWidget* parent) : QScrollBar(Qt::Vertical, parent)
     connect(this, &TMyScrollBar::MouseEnter, this, &TMyScrollBar::FocusBrowser);
 }
 
+void TMyScrollBar::SetWeb(TBrowserPane* pane)
+{
+    if (m_web)
+        disconnect(m_web, nullptr, this, nullptr);
+    m_web = pane;
+    if (pane)
+        connect(pane, &TBrowserPane::DocumentResized, this, &TMyScrollBar::FollowDocumentHeight);
+}
+
+void TMyScrollBar::FollowDocumentHeight()
+{
+    // Only for the document this bar has synced with; a newer one waits for
+    // its own SyncWithDocument.
+    if (!m_web || m_web->DocumentSerial() != FDocumentSerial || FResetPending)
+        return;
+    const int height = m_web->DocumentHeight();
+    if (height < 0)
+        return;
+    if (height > m_web->height()) {
+        ApplyRange(height);
+        setEnabled(true);
+    } else {
+        setEnabled(false);
+    }
+}
+
 void TMyScrollBar::ApplyRange(int documentHeight)
 {
     FMax = documentHeight;

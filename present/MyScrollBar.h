@@ -18,7 +18,9 @@ public:
 
     // The pane whose document the bar scrolls.
     QPointer<TBrowserPane> m_web;
-    void SetWeb(TBrowserPane* pane) { m_web = pane; }
+    // Binds the bar to its pane; the bar then also follows later height
+    // changes of the pane's synced document (pictures arriving).
+    void SetWeb(TBrowserPane* pane);
 
     // One wheel step and one arrow step, in pixels.
     static constexpr int kStep = 80;
@@ -52,6 +54,8 @@ public Q_SLOTS:
     void ScrollDocument();
     // Gives the pane the input focus.
     void FocusBrowser();
+    // The synced document changed its height: fit the range, keep the place.
+    void FollowDocumentHeight();
 
 Q_SIGNALS:
     void MouseEnter();

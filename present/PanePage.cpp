@@ -6,6 +6,7 @@
 #include "ExternalBrowser.h"
 #include "PageStore.h"
 #include "PaneProfile.h"
+#include "PaneScripts.h"
 
 namespace {
 
@@ -85,10 +86,27 @@ void TPanePage::NewWindowRequested(const QUrl& url)
 
 void TPanePage::FragmentLinkClicked(const QUrl&) {}
 
+void TPanePage::ReadyReported(const QString& report)
+{
+    const QStringList parts = report.split(QLatin1Char(' '));
+    bool heightOk = false, viewportOk = false;
+    if (parts.size() != 3)
+        return;
+    const int height = parts[0].toInt(&heightOk);
+    const int viewport = parts[1].toInt(&viewportOk);
+    if (heightOk && viewportOk)
+        Q_EMIT OwnDocumentReady(QUrl(parts[2]), height, viewport);
+}
+
 void TPanePage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString& message, int,
                                          const QString&)
 {
     // Page messages are not logged; the helper scripts' reports are acted on.
-    if (message.startsWith(ScriptToken()))
-        FragmentLinkClicked(QUrl(message.mid(ScriptToken().size())));
+    if (!message.startsWith(ScriptToken()))
+        return;
+    const QString report = message.mid(ScriptToken().size());
+    if (report.startsWith(QLatin1String(kLinkReport)))
+        FragmentLinkClicked(QUrl(report.mid(int(qstrlen(kLinkReport)))));
+    else if (report.startsWith(QLatin1String(kReadyReport)))
+        ReadyReported(report.mid(int(qstrlen(kReadyReport))));
 }

@@ -24,6 +24,9 @@ public:
 Q_SIGNALS:
     // Raised before navigations of hooked pages; setting `cancel` stops it.
     void BeforeNavigate(const QString& url, bool& cancel);
+    // A generated page has been parsed and its scripts have run; the heights
+    // of the document and of the viewport at that moment.
+    void OwnDocumentReady(const QUrl& url, int height, int viewport);
 
 protected:
     bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override;
@@ -41,5 +44,7 @@ protected:
     virtual void FragmentLinkClicked(const QUrl& url);
 
 private:
+    void ReadyReported(const QString& report);
+
     QUrl FOwnUrl;
 };

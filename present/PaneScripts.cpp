@@ -24,9 +24,16 @@ QWebEngineScript ViewportScript()
     var rules = 'html { overflow: hidden !important; }' +
                 '::-webkit-scrollbar { display: none !important; }';
     if (location.protocol === 'pallido:') {
-      // The generated pages centre their pictures with an old trick (an
-      // absolute paragraph at 50% and a relative picture at -50%) that this
-      // engine lays out differently; centre them the plain way instead.
+      // The generated pages were laid out for an engine in which a block
+      // with a set width or height never flows around floats (it keeps to
+      // their side, or goes below them when there is no room): give those
+      // blocks their own formatting context, as that engine did.
+      rules += '.item, .li, .div_title, .div_credit { display: flow-root; }';
+      // Its Chinese fonts also set lines closer than the ones here; the
+      // fixed-size boxes of the pages were measured with those.
+      rules += 'body { line-height: 1.2; }';
+      // They centre their pictures with a trick of that engine (a paragraph
+      // placed at 50% and a picture moved back by -50%); centre them plainly.
       rules += '.div_pic p { position: absolute; top: 0; left: 0; right: 0; bottom: 0; margin: 0;' +
                ' display: flex; align-items: center; justify-content: center; }' +
                '.div_pic img { position: static; }';
@@ -65,17 +72,29 @@ QWebEngineScript FragmentClickScript(const QString& token)
     var href = a.href;
     if (href.indexOf('#') < 0 || withoutFragment(href) !== withoutFragment(location.href)) return;
     e.preventDefault();
-    console.log(token + href);
+    console.log(token + 'link ' + href);
   }, false);
 })(%1);)JS").arg(JsStringLiteral(token)));
+}
+
+QWebEngineScript ReadyScript(const QString& token)
+{
+    QWebEngineScript script = MakeScript(QStringLiteral("pallido-ready"), QWebEngineScript::ApplicationWorld,
+                                         QStringLiteral(R"JS((function (token) {
+  if (location.protocol !== 'pallido:') return;
+  var b = document.body, e = document.documentElement;
+  var height = b ? Math.max(b.scrollHeight, e ? e.scrollHeight : 0) : -1;
+  console.log(token + 'ready ' + height + ' ' + window.innerHeight + ' ' + location.href);
+})(%1);)JS").arg(JsStringLiteral(token)));
+    script.setInjectionPoint(QWebEngineScript::DocumentReady);
+    return script;
 }
 
 QString MeasureDocumentSource()
 {
     return QStringLiteral(R"JS((function () {
   var b = document.body, e = document.documentElement;
-  if (!b) return [-1, window.innerHeight];
-  return [Math.max(b.scrollHeight, e ? e.scrollHeight : 0), window.innerHeight];
+  return [b ? Math.max(b.scrollHeight, e ? e.scrollHeight : 0) : -1, window.innerHeight];
 })();)JS");
 }
 

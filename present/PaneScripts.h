@@ -15,11 +15,22 @@ QWebEngineScript ViewportScript();
 // scripts look the name up.
 QWebEngineScript AnchorCollectionScript();
 
+// The helper scripts report through console messages: the token, the kind
+// of report, then an address. They run in an isolated world, so a page can
+// neither see the token nor fake a report.
+inline constexpr char kLinkReport[] = "link ";
+inline constexpr char kReadyReport[] = "ready ";
+
 // Reports clicks on same-document links ("#03"), which the engine does not
-// route through navigation requests, as a console message `token` + the
-// resolved address; the click's own navigation is stopped. Runs in an
-// isolated world so the page can neither see nor fake it.
+// route through navigation requests, with the resolved address; the click's
+// own navigation is stopped.
 QWebEngineScript FragmentClickScript(const QString& token);
+
+// Reports that a generated page has been parsed and its scripts have run
+// (its layout no longer depends on pictures still loading), with the same
+// two heights as MeasureDocumentSource and then its address:
+// "ready <document height> <viewport height> <address>".
+QWebEngineScript ReadyScript(const QString& token);
 
 // A JavaScript string literal holding `text`, every character escaped.
 QString JsStringLiteral(const QString& text);

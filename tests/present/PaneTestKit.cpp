@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include <QApplication>
+#include <QBuffer>
+#include <QImage>
 #include <QDeadlineTimer>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -145,6 +147,28 @@ void Key(TBrowserPane* pane, Qt::Key key)
     QApplication::sendEvent(target, &press);
     QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, QStringLiteral("a"));
     QApplication::sendEvent(target, &release);
+}
+
+TCannedReply Picture(int width, int height)
+{
+    QImage image(width, height < 0 ? width : height, QImage::Format_RGB32);
+    image.fill(QColor(200, 80, 40));
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    TCannedReply reply;
+    reply.body = bytes.toStdString();
+    reply.contentType = "image/png";
+    return reply;
+}
+
+TCannedReply Html(const std::string& body)
+{
+    TCannedReply reply;
+    reply.body = body;
+    reply.contentType = "text/html";
+    return reply;
 }
 
 int ScrollY(TBrowserPane* pane)

@@ -12,6 +12,7 @@
 
 #include "BrowserPane.h"
 #include "MyScrollBar.h"
+#include "TestServer.h"
 
 class TPaneProfile;
 
@@ -54,6 +55,11 @@ QWidget* InputWidget(TBrowserPane* pane);
 void Click(TBrowserPane* pane, QPoint at, Qt::MouseButton button = Qt::LeftButton);
 void Wheel(QWidget* target, int delta);
 void Key(TBrowserPane* pane, Qt::Key key);
+
+// A picture reply (PNG) of width x height pixels.
+TCannedReply Picture(int width, int height = -1);
+// An HTML reply.
+TCannedReply Html(const std::string& body);
 
 // The page's vertical scroll offset.
 int ScrollY(TBrowserPane* pane);

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <QBuffer>
-#include <QImage>
 #include <QSignalSpy>
 #include <QWebEngineScript>
 
@@ -48,29 +46,6 @@ TResultRows Rows(int count)
         r.volume = "12";
     }
     return rows;
-}
-
-TCannedReply Html(const std::string& body)
-{
-    TCannedReply reply;
-    reply.body = body;
-    reply.contentType = "text/html";
-    return reply;
-}
-
-// A square PNG picture of `side` pixels.
-TCannedReply Picture(int side)
-{
-    QImage image(side, side, QImage::Format_RGB32);
-    image.fill(QColor(200, 80, 40));
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    TCannedReply reply;
-    reply.body = bytes.toStdString();
-    reply.contentType = "image/png";
-    return reply;
 }
 
 } // namespace
@@ -121,8 +96,8 @@ TEST_F(PaneTest, OnlyWebAddressesAndAboutBlankAreNavigated)
 TEST_F(PaneTest, StaticPaneShowsTheServersPageAndFollowsItsLinks)
 {
     TTestServer server;
-    server.Set("/taobao/III/pindao.html", Html("<html><body><a id=next href=\"next.html\">next</a></body></html>"));
-    server.Set("/taobao/III/next.html", Html("<html><body>next page</body></html>"));
+    server.Set("/taobao/III/pindao.html", kit::Html("<html><body><a id=next href=\"next.html\">next</a></body></html>"));
+    server.Set("/taobao/III/next.html", kit::Html("<html><body>next page</body></html>"));
     TPaneWindow w(TPaneKind::Static);
     const QString url = QString::fromStdString(server.BaseUrl() + "taobao/III/pindao.html");
     const int before = w.completed;
@@ -233,7 +208,7 @@ TEST_F(PaneTest, SellerPaneReportsItsRelativeLinksAndCancelsThem)
     TTestServer server;
     for (int i = 0; i < 12; ++i)
         for (const char* suffix : {"_sum.jpg", "_160x160.jpg"})
-            server.Set("/p" + std::to_string(i) + suffix, Picture(80));
+            server.Set("/p" + std::to_string(i) + suffix, kit::Picture(80));
     TPaneWindow shop(TPaneKind::SellerPage);
     QStringList seen;
     bool cancelAll = true;
@@ -316,7 +291,7 @@ TEST_F(PaneTest, SellerListReportsFragmentLinks)
 TEST_F(PaneTest, CounterPaneLoadsTheCounterPage)
 {
     TTestServer server;
-    server.Set("/taobao/III/count.html", Html("<html><body><script>window.open('http://127.0.0.1:1/ad');"
+    server.Set("/taobao/III/count.html", kit::Html("<html><body><script>window.open('http://127.0.0.1:1/ad');"
                                               "alert('x');</script>count</body></html>"));
     TBrowserPane pane(TPaneKind::Counter, kit::Profile());
     pane.setGeometry(-10, -10, 0, 0);

@@ -1,0 +1,186 @@
+// Memory of the client side of the panes: all six panes created as the main
+// window has them (three hidden), the start documents and the counter page
+// loaded, and a 40-item result page shown. Prints the proportional set size
+// (PSS, from /proc/<pid>/smaps_rollup) of this process and of every engine
+// process it started. Target: at most 250 MB in total.
+//
+// QTWEBENGINE_CHROMIUM_FLAGS set in the environment replaces the engine
+// flags the panes choose, for comparisons.
+
+#include <QApplication>
+#include <QBuffer>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QImage>
+#include <QWidget>
+#include <cstdio>
+#include <map>
+#include <unistd.h>
+
+#include "BrowserEngine.h"
+#include "BrowserPane.h"
+#include "PageRender.h"
+#include "PaneProfile.h"
+#include "SampleRows.h"
+#include "TestServer.h"
+
+namespace {
+
+void Spin(int ms)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < ms)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+}
+
+bool WaitFor(const bool& flag)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!flag && timer.elapsed() < 15000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    return flag;
+}
+
+long PssKb(qint64 pid)
+{
+    QFile f(QStringLiteral("/proc/%1/smaps_rollup").arg(pid));
+    if (!f.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : f.readAll().split('\n'))
+        if (line.startsWith("Pss:"))
+            return line.mid(4).trimmed().split(' ').value(0).toLong();
+    return 0;
+}
+
+qint64 ParentOf(qint64 pid)
+{
+    QFile f(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!f.open(QIODevice::ReadOnly))
+        return 0;
+    const QByteArray stat = f.readAll();
+    // pid (comm) state ppid ...; comm may hold blanks, so read after ')'.
+    const QList<QByteArray> rest = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
+    return rest.value(1).toLongLong();
+}
+
+QByteArray NameOf(qint64 pid)
+{
+    QFile f(QStringLiteral("/proc/%1/cmdline").arg(pid));
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    QByteArray cmd = f.readAll();
+    cmd.replace('\0', ' ');
+    const int type = cmd.indexOf("--type=");
+    QByteArray name = cmd.left(cmd.indexOf(' '));
+    name = name.mid(name.lastIndexOf('/') + 1);
+    if (type >= 0)
+        name += " " + cmd.mid(type, cmd.indexOf(' ', type) - type);
+    return name;
+}
+
+// This process and all its descendants.
+std::map<qint64, long> ProcessTree()
+{
+    std::map<qint64, qint64> parents;
+    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        bool ok = false;
+        const qint64 pid = entry.toLongLong(&ok);
+        if (ok)
+            parents[pid] = ParentOf(pid);
+    }
+    std::map<qint64, long> tree;
+    const qint64 self = ::getpid();
+    for (const auto& [pid, parent] : parents) {
+        for (qint64 p = pid; p > 1; p = parents.count(p) ? parents[p] : 0)
+            if (p == self) {
+                tree[pid] = PssKb(pid);
+                break;
+            }
+    }
+    return tree;
+}
+
+TCannedReply Jpeg(int side)
+{
+    QImage image(side, side, QImage::Format_RGB32);
+    image.fill(QColor(90, 140, 200));
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "JPEG", 80);
+    TCannedReply reply;
+    reply.body = bytes.toStdString();
+    reply.contentType = "image/jpeg";
+    return reply;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (::geteuid() == 0)
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    PrepareBrowserPanes();
+    QApplication app(argc, argv);
+    std::printf("engine flags: %s\n", qgetenv("QTWEBENGINE_CHROMIUM_FLAGS").constData());
+
+    TTestServer server;
+    TCannedReply counter;
+    counter.body = "<html><body>count</body></html>";
+    counter.contentType = "text/html";
+    server.Set("/taobao/III/count.html", counter);
+    for (int k = 0; k < 8; ++k) {
+        server.Set("/img/item" + std::to_string(k) + ".jpg_160x160.jpg", Jpeg(160));
+        server.Set("/img/item" + std::to_string(k) + ".jpg_sum.jpg", Jpeg(80));
+    }
+
+    auto* profile = new TPaneProfile(&app);
+    {
+        // The main window's arrangement: the result pane shown, the seller
+        // list, channel, activity and seller page panes on hidden pages, the
+        // counter pane of zero size.
+        QWidget window;
+        window.resize(944, 673);
+        QWidget hidden(&window);
+        hidden.hide();
+        auto* web = new TBrowserPane(TPaneKind::Result, profile, &window);
+        web->setGeometry(266, 90, 651, 540);
+        auto* web2 = new TBrowserPane(TPaneKind::SellerList, profile, &hidden);
+        auto* web3 = new TBrowserPane(TPaneKind::Static, profile, &hidden);
+        auto* web4 = new TBrowserPane(TPaneKind::Static, profile, &hidden);
+        auto* webShop = new TBrowserPane(TPaneKind::SellerPage, profile, &hidden);
+        auto* webCount = new TBrowserPane(TPaneKind::Counter, profile, &window);
+        webCount->setGeometry(-10, -10, 0, 0);
+        Q_UNUSED(web3);
+        Q_UNUSED(web4);
+        window.show();
+
+        for (TBrowserPane* pane : {web, web2, webShop}) {
+            pane->Navigate(QStringLiteral("about:blank"));
+            pane->LoadHtml(std::string(kBlankDocument));
+        }
+        webCount->Navigate(QString::fromStdString(server.BaseUrl() + "taobao/III/count.html"));
+        bool shown = false;
+        QObject::connect(web, &TBrowserPane::DocumentComplete, [&] { shown = true; });
+        Spin(1500);
+        shown = false;
+        web->LoadHtml(BuildResultGridPage(SampleResultRows(server.BaseUrl() + "img/")));
+        if (!WaitFor(shown))
+            std::fprintf(stderr, "the result page did not complete\n");
+        Spin(3000);
+
+        long total = 0;
+        for (const auto& [pid, kb] : ProcessTree()) {
+            std::printf("%8lld %8.1f MB  %s\n", static_cast<long long>(pid), kb / 1024.0, NameOf(pid).constData());
+            total += kb;
+        }
+        std::printf("total PSS %.1f MB\n", total / 1024.0);
+    }
+    delete profile;
+    return 0;
+}

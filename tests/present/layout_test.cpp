@@ -1,0 +1,142 @@
+#include <gtest/gtest.h>
+
+#include <QWebEngineScript>
+
+#include "PageRender.h"
+#include "PaneTestKit.h"
+#include "SampleRows.h"
+#include "TestServer.h"
+
+using kit::TPaneWindow;
+
+// How the generated pages come out in this engine: the rows line up as they
+// were designed, and completion does not wait for pictures.
+
+namespace {
+
+// Boxes of the elements matching a selector: [top, bottom, left, right] each.
+QVariantList Boxes(TBrowserPane* pane, const QString& selector)
+{
+    return kit::Js(pane,
+                   QStringLiteral("Array.prototype.map.call(document.querySelectorAll('%1'), function (e) {"
+                                  "  var r = e.getBoundingClientRect();"
+                                  "  return [r.top + scrollY, r.bottom + scrollY, r.left, r.right]; })")
+                       .arg(selector),
+                   QWebEngineScript::ApplicationWorld)
+        .toList();
+}
+
+double Top(const QVariant& box) { return box.toList()[0].toDouble(); }
+double Bottom(const QVariant& box) { return box.toList()[1].toDouble(); }
+double Left(const QVariant& box) { return box.toList()[2].toDouble(); }
+double Right(const QVariant& box) { return box.toList()[3].toDouble(); }
+
+struct TPictureServer {
+    TPictureServer()
+    {
+        for (int k = 0; k < 8; ++k) {
+            const std::string name = "/img/item" + std::to_string(k) + ".jpg";
+            server.Set(name + "_160x160.jpg", kit::Picture(160));
+            server.Set(name + "_sum.jpg", kit::Picture(80));
+        }
+    }
+    std::string Base() const { return server.BaseUrl() + "img/"; }
+    TTestServer server;
+};
+
+} // namespace
+
+TEST(PageLayout, ListRowsKeepEveryCellOnTheirRow)
+{
+    TPictureServer pictures;
+    TPaneWindow w(TPaneKind::Result, 651, 583);
+    ASSERT_TRUE(kit::Start(w));
+    ASSERT_TRUE(kit::Load(w, BuildResultListPage(SampleResultRows(pictures.Base(), 12))));
+    const QVariantList items = Boxes(w.pane, ".item");
+    ASSERT_EQ(items.size(), 12);
+    for (const char* cell : {".div_pic", ".div_title", ".div_price", ".div_local", ".div_30", ".div_credit"}) {
+        const QVariantList cells = Boxes(w.pane, cell);
+        ASSERT_EQ(cells.size(), 12) << cell;
+        for (int i = 0; i < 12; ++i) {
+            EXPECT_GE(Top(cells[i]), Top(items[i])) << cell << " " << i;
+            EXPECT_LE(Bottom(cells[i]), Bottom(items[i]) + 1) << cell << " " << i;
+        }
+    }
+    // The credit cell sits right of the other cells, not under them.
+    const QVariantList credits = Boxes(w.pane, ".div_credit");
+    const QVariantList sold = Boxes(w.pane, ".div_30");
+    EXPECT_GE(Left(credits[0]), Right(sold[0]));
+    // Rows follow each other without overlapping.
+    for (int i = 1; i < 12; ++i)
+        EXPECT_GE(Top(items[i]), Bottom(items[i - 1]) - 1);
+}
+
+TEST(PageLayout, BigPicturesHaveTitlePriceAndSellerBelowThePicture)
+{
+    TPictureServer pictures;
+    TPaneWindow w(TPaneKind::Result, 651, 583);
+    ASSERT_TRUE(kit::Start(w));
+    ASSERT_TRUE(kit::Load(w, BuildResultGridPage(SampleResultRows(pictures.Base(), 6))));
+    const QVariantList pics = Boxes(w.pane, ".div_pic");
+    const QVariantList titles = Boxes(w.pane, ".div_title a");
+    const QVariantList prices = Boxes(w.pane, ".div_price");
+    const QVariantList nicks = Boxes(w.pane, ".div_nick");
+    ASSERT_EQ(pics.size(), 6);
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_GE(Top(titles[i]), Bottom(pics[i]) - 1) << i;
+        EXPECT_GE(Top(prices[i]), Bottom(titles[i]) - 1) << i;
+        EXPECT_GE(Top(nicks[i]), Top(prices[i])) << i;
+    }
+    // Three columns in a pane of 651 pixels.
+    EXPECT_EQ(Top(pics[0]), Top(pics[2]));
+    EXPECT_GT(Top(pics[3]), Top(pics[2]));
+}
+
+TEST(PageLayout, PicturesAreCentredInTheirFrames)
+{
+    TPictureServer pictures;
+    for (const int view : {0, 1}) {
+        TPaneWindow w(TPaneKind::Result, 651, 583);
+        ASSERT_TRUE(kit::Start(w));
+        ASSERT_TRUE(kit::Load(w, BuildResultPage(SampleResultRows(pictures.Base(), 3), view)));
+        const QVariantList frames = Boxes(w.pane, ".div_pic");
+        const QVariantList images = Boxes(w.pane, ".div_pic img");
+        ASSERT_EQ(images.size(), 3);
+        for (int i = 0; i < 3; ++i) {
+            EXPECT_NEAR((Top(images[i]) + Bottom(images[i])) / 2, (Top(frames[i]) + Bottom(frames[i])) / 2, 1.5);
+            EXPECT_NEAR((Left(images[i]) + Right(images[i])) / 2, (Left(frames[i]) + Right(frames[i])) / 2, 1.5);
+            EXPECT_GT(Right(images[i]) - Left(images[i]), 70);
+        }
+    }
+}
+
+TEST(PageLayout, GeneratedPageCompletesBeforeItsPicturesAndTheBarFollowsTheirSize)
+{
+    TTestServer server;
+    // A tall picture without a size in the page arrives late.
+    TCannedReply late = kit::Picture(50, 1500);
+    late.delayBeforeHeaders = std::chrono::milliseconds(600);
+    server.Set("/late.png", late);
+    TPaneWindow w(TPaneKind::SellerPage, 600, 583);
+    ASSERT_TRUE(kit::Start(w));
+    int resized = 0;
+    QObject::connect(w.pane, &TBrowserPane::DocumentResized, [&] { ++resized; });
+    bool loaded = false;
+    QObject::connect(w.pane->page(), &QWebEnginePage::loadFinished, [&] { loaded = true; });
+
+    w.bar->BeginReload();
+    ASSERT_TRUE(kit::Load(w, "<body leftMargin=0 topMargin=0><div style='height:1000px'></div><img src='" +
+                                 server.BaseUrl() + "late.png'></body>"));
+    EXPECT_FALSE(loaded); // completed while the picture was still on its way
+    EXPECT_GE(w.pane->DocumentHeight(), 1000);
+    EXPECT_LT(w.pane->DocumentHeight(), 1100);
+    EXPECT_TRUE(w.bar->isEnabled());
+    w.bar->SetPosition(300);
+
+    ASSERT_TRUE(kit::WaitUntil([&] { return resized == 1; }));
+    EXPECT_GE(w.pane->DocumentHeight(), 2500);
+    EXPECT_EQ(w.bar->Max(), w.pane->DocumentHeight());
+    EXPECT_EQ(w.bar->MaxPosition(), w.pane->DocumentHeight() - 583 + 1);
+    EXPECT_EQ(w.bar->Position(), 300); // the reader keeps the place
+    EXPECT_EQ(w.completed, 2);         // no second completion
+}
