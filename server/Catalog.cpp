@@ -9,6 +9,12 @@
 namespace {
 
 constexpr std::int64_t kListingSeconds = 7 * 24 * 3600;
+// Bounds that keep the commission arithmetic far from overflow whatever a
+// hand-edited catalog holds.
+constexpr std::int64_t kMaxPrice = 1'000'000'000'000;   // fen
+constexpr std::int64_t kMaxCount = 1'000'000'000;
+constexpr std::int64_t kMaxCommissionNum = 1'000'000; // times kMaxPrice stays below 2^63
+constexpr std::int64_t kMaxTime = 4'000'000'000;
 
 std::string LocationText(const TSellerRow& s)
 {
@@ -110,23 +116,25 @@ void TCatalog::BuildItems(const std::vector<TItemRow>& rows)
         const auto cat = categoryByCid_.find(r.cid);
         const auto seller = sellerById_.find(r.seller_id);
         if (cat == categoryByCid_.end() || seller == sellerById_.end() || r.num_iid <= 0 ||
-            r.price < 0 || itemById_.count(r.num_iid)) {
+            r.price < 0 || r.price > kMaxPrice || itemById_.count(r.num_iid)) {
             ++skipped_;
             continue;
         }
         TItem it;
         it.row = r;
         it.row.title = SanitizeUtf8(r.title);
-        it.row.volume = std::max<std::int64_t>(0, r.volume);
+        it.row.volume = std::clamp<std::int64_t>(r.volume, 0, kMaxCount);
         it.row.commission_rate = std::clamp<std::int64_t>(r.commission_rate, 0, 10000);
-        it.row.commission_num = std::max<std::int64_t>(0, r.commission_num);
+        it.row.commission_num = std::clamp<std::int64_t>(r.commission_num, 0, kMaxCommissionNum);
+        it.row.stock = std::clamp<std::int64_t>(r.stock, 0, kMaxCount);
+        it.row.list_time = std::clamp<std::int64_t>(r.list_time, 0, kMaxTime);
         it.folded = FoldAscii(it.row.title);
         it.category = cat->second;
         it.seller = seller->second;
         it.dfsPos = categories_[cat->second].dfsBegin;
         it.commission = (it.row.price * it.row.commission_rate + 5000) / 10000;
         it.commissionVolume = it.commission * it.row.commission_num;
-        it.delistTime = r.list_time + kListingSeconds;
+        it.delistTime = it.row.list_time + kListingSeconds;
         const auto index = static_cast<std::uint32_t>(items_.size());
         itemById_[r.num_iid] = index;
         items_.push_back(std::move(it));

@@ -43,10 +43,12 @@ std::string Symbol(std::string_view kind, int x)
 std::string TPictureWriter::ItemPicture(const TCatalog::TItem& item, int size) const
 {
     const auto& category = catalog_.Categories()[item.category];
-    const std::int64_t root = category.row.cid < 100 ? category.row.cid
-                              : category.row.cid < 10000 ? category.row.cid / 100
-                                                         : category.row.cid / 10000;
-    const long hue = static_cast<long>((root * 47 + item.row.num_iid % 7 * 5) % 360);
+    // Colour by root category (ids below a root are the root's id followed by
+    // two or four digits), varied a little per item.
+    const auto cid = static_cast<std::uint64_t>(category.row.cid);
+    const std::uint64_t root = cid < 100 ? cid : cid < 10000 ? cid / 100 : cid / 10000;
+    const auto hue = static_cast<long>(
+        (root % 360 * 47 + static_cast<std::uint64_t>(item.row.num_iid) % 7 * 5) % 360);
     const std::string h = std::to_string(hue);
     const std::string_view label = Utf8Prefix(category.row.name, 5);
     const double s = size;

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdint>
 #include <fstream>
 #include <map>
 #include <set>
@@ -185,6 +186,9 @@ TEST(CatalogBuild, LeavesOutRowsThatDoNotFit)
         {102, 11, 9, "unknown seller", 100, 1, 500, 1, 1, true, false, 0},
         {103, 11, 1, "negative", -1, 1, 500, 1, 1, true, false, 0},
         {104, 12, 3, "title\xff", 100, -5, 99999, -1, 1, false, false, 0},
+        {105, 12, 3, "priceless", INT64_MAX, 1, 500, 1, 1, true, false, 0},
+        {106, 12, 3, "extremes", 1'000'000'000'000, INT64_MAX, 10000, INT64_MAX, INT64_MAX, true,
+         false, INT64_MAX},
     };
     const TCatalog c(rows);
     EXPECT_EQ(c.Categories().size(), 3u);
@@ -194,12 +198,16 @@ TEST(CatalogBuild, LeavesOutRowsThatDoNotFit)
     EXPECT_EQ(c.FindCategory(40), nullptr);
     EXPECT_EQ(c.Sellers().size(), 2u);
     EXPECT_EQ(c.FindSeller("s")->row.credit_score, 20) << "clamped into 1..20";
-    ASSERT_EQ(c.Items().size(), 2u);
+    ASSERT_EQ(c.Items().size(), 3u);
     const auto* odd = c.FindItem(104);
     ASSERT_NE(odd, nullptr);
     EXPECT_EQ(odd->row.title, "title\xef\xbf\xbd");
     EXPECT_EQ(odd->row.volume, 0);
     EXPECT_EQ(odd->row.commission_rate, 10000);
-    EXPECT_EQ(c.Skipped(), 2u + 3u + 1u + 4u);
-    EXPECT_EQ(c.FindCategory(1)->itemEnd - c.FindCategory(1)->itemBegin, 2u);
+    EXPECT_EQ(c.Skipped(), 5u + 1u + 5u);
+    EXPECT_EQ(c.FindCategory(1)->itemEnd - c.FindCategory(1)->itemBegin, 3u);
+    const auto* extreme = c.FindItem(106);
+    ASSERT_NE(extreme, nullptr);
+    EXPECT_GT(extreme->commissionVolume, 0) << "clamped, no overflow";
+    EXPECT_GT(extreme->delistTime, extreme->row.list_time);
 }
