@@ -140,23 +140,15 @@ TCatalogRows TCatalogStore::Load(const std::string& path, bool* seeded)
         TSqliteDb db(path, true);
         // The write lock first, so that two servers starting on one new file
         // do not both seed it.
-        db.Exec("BEGIN IMMEDIATE");
-        try {
-            if (IsEmpty(db)) {
-                Seed(db);
-                if (seeded)
-                    *seeded = true;
-            } else if (!IsCatalog(db)) {
-                throw std::runtime_error(path + " is an SQLite file but not a catalog of this server");
-            }
-            db.Exec("COMMIT");
-        } catch (...) {
-            try {
-                db.Exec("ROLLBACK");
-            } catch (const TSqliteError&) {
-            }
-            throw;
+        TSqliteTransaction transaction(db);
+        if (IsEmpty(db)) {
+            Seed(db);
+            if (seeded)
+                *seeded = true;
+        } else if (!IsCatalog(db)) {
+            throw std::runtime_error(path + " is an SQLite file but not a catalog of this server");
         }
+        transaction.Commit();
         return Read(db);
     } catch (const TSqliteError& e) {
         throw std::runtime_error(std::string("catalog ") + path + ": " + e.what());

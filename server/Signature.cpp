@@ -7,9 +7,11 @@
 
 namespace {
 
+// Decimal text of a signed 32-bit number, as the client writes its stamp.
 bool IsStamp(const std::string& text)
 {
-    std::size_t i = (!text.empty() && text[0] == '-') ? 1 : 0;
+    const bool negative = !text.empty() && text[0] == '-';
+    std::size_t i = negative ? 1 : 0;
     if (i == text.size() || text.size() - i > 10)
         return false;
     std::int64_t v = 0;
@@ -18,11 +20,10 @@ bool IsStamp(const std::string& text)
             return false;
         v = v * 10 + (text[i] - '0');
     }
-    return v <= 2147483648LL;
+    return v <= (negative ? 2147483648LL : 2147483647LL);
 }
 
 } // namespace
-
 
 std::optional<TApiError> CheckSigned(const TQueryString& query, const std::string& signInput)
 {

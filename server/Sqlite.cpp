@@ -90,3 +90,15 @@ std::string TSqliteStmt::Text(int column) const
     return std::string(reinterpret_cast<const char*>(p),
                        static_cast<std::size_t>(sqlite3_column_bytes(stmt_, column)));
 }
+
+TSqliteTransaction::~TSqliteTransaction()
+{
+    if (!done_)
+        sqlite3_exec(db_.Handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
+void TSqliteTransaction::Commit()
+{
+    db_.Exec("COMMIT");
+    done_ = true;
+}

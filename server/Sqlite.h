@@ -56,3 +56,18 @@ private:
     TSqliteDb& db_;
     sqlite3_stmt* stmt_ = nullptr;
 };
+
+// An immediate (write-locking) transaction, rolled back unless committed.
+class TSqliteTransaction {
+public:
+    explicit TSqliteTransaction(TSqliteDb& db) : db_(db) { db_.Exec("BEGIN IMMEDIATE"); }
+    ~TSqliteTransaction();
+    TSqliteTransaction(const TSqliteTransaction&) = delete;
+    TSqliteTransaction& operator=(const TSqliteTransaction&) = delete;
+
+    void Commit();
+
+private:
+    TSqliteDb& db_;
+    bool done_ = false;
+};
