@@ -83,6 +83,10 @@ TBrowserPane::TBrowserPane(TPaneKind kind, TPaneProfile* profile, QWidget* paren
 
 TBrowserPane::~TBrowserPane()
 {
+    // The page, a child, outlives this destructor and answers its pending
+    // scripts as it goes; those answers must not reach this pane any more.
+    *FAlive = false;
+    FPage->disconnect(this);
     if (FProfile)
         FProfile->Pages()->Withdraw(FOwner);
 }
@@ -123,6 +127,8 @@ bool TBrowserPane::LoadHtml(const std::string& page)
 
 void TBrowserPane::LoadOwnPage(QByteArray page)
 {
+    if (!FProfile)
+        return;
     ++FLoadSerial;
     const QUrl url = FProfile->Pages()->Publish(FOwner, std::move(page));
     FPage->ExpectOwnLoad(url);
@@ -210,20 +216,19 @@ void TBrowserPane::MeasureDocument(QObject* context, std::function<void(int)> do
 
 void TBrowserPane::Measure(quint64 loadSerial, int attempt, std::function<void(int)> done)
 {
-    QPointer<TBrowserPane> self(this);
     FPage->runJavaScript(
         MeasureDocumentSource(), QWebEngineScript::ApplicationWorld,
-        [self, loadSerial, attempt, done = std::move(done)](const QVariant& result) {
-            if (!self || self->FLoadSerial != loadSerial)
+        [this, alive = FAlive, loadSerial, attempt, done = std::move(done)](const QVariant& result) {
+            if (!*alive || FLoadSerial != loadSerial)
                 return;
             const QVariantList values = result.toList();
             const bool measured = values.size() == 2;
             const int height = measured ? values[0].toInt() : -1;
             const int viewport = measured ? values[1].toInt() : -1;
-            if (measured && self->isVisible() && viewport != self->height() && attempt + 1 < kMeasureAttempts) {
-                QTimer::singleShot(kMeasureRetryMs, self, [self, loadSerial, attempt, done] {
-                    if (self && self->FLoadSerial == loadSerial)
-                        self->Measure(loadSerial, attempt + 1, done);
+            if (measured && isVisible() && viewport != this->height() && attempt + 1 < kMeasureAttempts) {
+                QTimer::singleShot(kMeasureRetryMs, this, [this, loadSerial, attempt, done] {
+                    if (FLoadSerial == loadSerial)
+                        Measure(loadSerial, attempt + 1, done);
                 });
                 return;
             }

@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <QWebEngineView>
 #include <functional>
+#include <memory>
 #include <string>
 
 class TPanePage;
@@ -87,6 +88,8 @@ private:
     QPointer<TPaneProfile> FProfile;
     quint64 FOwner;
     bool FHasDocument = false;
+    // Cleared when the pane is destroyed; script answers check it first.
+    std::shared_ptr<bool> FAlive = std::make_shared<bool>(true);
     QString FLocation;
     // Counts loads; a measurement belongs to the load it was started for.
     quint64 FLoadSerial = 0;

@@ -7,9 +7,15 @@
 #include "BrowserPane.h"
 #include "MyScrollBar.h"
 
+// The filter sees objects of Qt's own private classes, whose type
+// information the undefined-behaviour sanitizer cannot see from here; its
+// type check would report those as invalid, so it is off for these
+// functions.
+#define PALLIDO_QT_OBJECTS __attribute__((no_sanitize("vptr")))
+
 namespace {
 
-bool Contains(const QWidget* outer, const QWidget* target)
+PALLIDO_QT_OBJECTS bool Contains(const QWidget* outer, const QWidget* target)
 {
     return outer && (outer == target || outer->isAncestorOf(target));
 }
@@ -28,7 +34,7 @@ void TPaneInputFilter::SetWheelBars(const QList<TMyScrollBar*>& bars)
 {
     FBars.clear();
     for (auto* bar : bars)
-        FBars.append(bar);
+        FBars.append({bar, bar->m_web.data()});
 }
 
 void TPaneInputFilter::SetQuietPanes(const QList<QWidget*>& panes)
@@ -46,7 +52,7 @@ void TPaneInputFilter::Install()
     }
 }
 
-bool TPaneInputFilter::IsQuiet(QWidget* target) const
+PALLIDO_QT_OBJECTS bool TPaneInputFilter::IsQuiet(QWidget* target) const
 {
     for (const auto& pane : FQuiet)
         if (Contains(pane, target))
@@ -54,10 +60,10 @@ bool TPaneInputFilter::IsQuiet(QWidget* target) const
     return false;
 }
 
-bool TPaneInputFilter::HandleWheel(QWidget* target, QEvent* event)
+PALLIDO_QT_OBJECTS bool TPaneInputFilter::HandleWheel(QWidget* target, QEvent* event)
 {
-    for (const auto& bar : FBars) {
-        if (!bar || !(Contains(bar->m_web, target) || Contains(bar, target)))
+    for (const auto& [bar, pane] : FBars) {
+        if (!bar || !(Contains(pane, target) || Contains(bar, target)))
             continue;
         const int delta = static_cast<QWheelEvent*>(event)->angleDelta().y();
         if (delta > 0)
@@ -71,7 +77,7 @@ bool TPaneInputFilter::HandleWheel(QWidget* target, QEvent* event)
     return false;
 }
 
-bool TPaneInputFilter::eventFilter(QObject* watched, QEvent* event)
+PALLIDO_QT_OBJECTS bool TPaneInputFilter::eventFilter(QObject* watched, QEvent* event)
 {
     if (!watched->isWidgetType())
         return false;

@@ -21,7 +21,8 @@ public:
     ~TPaneInputFilter() override;
 
     // The bars whose panes take wheel steps, in the order they are tested
-    // (result pane, seller page, seller list, channel, activity).
+    // (result pane, seller page, seller list, channel, activity); each bar's
+    // pane must be set before.
     void SetWheelBars(const QList<TMyScrollBar*>& bars);
     // The panes that take no keys and no right button (result, seller list,
     // channel, activity).
@@ -36,7 +37,11 @@ private:
     bool HandleWheel(QWidget* target, QEvent* event);
     bool IsQuiet(QWidget* target) const;
 
-    QList<QPointer<TMyScrollBar>> FBars;
+    struct TWheelTarget {
+        QPointer<TMyScrollBar> bar;
+        QPointer<QWidget> pane;
+    };
+    QList<TWheelTarget> FBars;
     QList<QPointer<QWidget>> FQuiet;
     bool FInstalled = false;
 };

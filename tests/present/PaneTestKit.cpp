@@ -121,8 +121,23 @@ QWidget* InputWidget(TBrowserPane* pane)
     return pane->focusProxy() ? pane->focusProxy() : pane;
 }
 
+void WaitForFrames(TBrowserPane* pane)
+{
+    // Input reaches a page only once it has been put on screen: wait for two
+    // animation frames.
+    Js(pane,
+       QStringLiteral("window.__framesSeen = false;"
+                      "requestAnimationFrame(function () { requestAnimationFrame(function () {"
+                      "  window.__framesSeen = true; }); });"),
+       QWebEngineScript::ApplicationWorld);
+    WaitUntil([&] {
+        return Js(pane, QStringLiteral("window.__framesSeen"), QWebEngineScript::ApplicationWorld).toBool();
+    });
+}
+
 void Click(TBrowserPane* pane, QPoint at, Qt::MouseButton button)
 {
+    WaitForFrames(pane);
     QWidget* target = InputWidget(pane);
     const QPointF local(at);
     const QPointF global(target->mapToGlobal(at));

@@ -52,6 +52,9 @@ void Reveal(TPaneWindow& w, const QString& selector, int index = 0);
 // Input as the user gives it, delivered to the widget inside the pane that
 // receives input.
 QWidget* InputWidget(TBrowserPane* pane);
+// Waits until the page has been on screen for two frames (input before that
+// can be lost).
+void WaitForFrames(TBrowserPane* pane);
 void Click(TBrowserPane* pane, QPoint at, Qt::MouseButton button = Qt::LeftButton);
 void Wheel(QWidget* target, int delta);
 void Key(TBrowserPane* pane, Qt::Key key);

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QEnterEvent>
+#include <QTest>
 #include <QWebEngineScript>
 
 #include "PageRender.h"
@@ -249,6 +250,7 @@ TEST(PaneInput, MouseOnTheBarFocusesItsPane)
     TPaneWindow w(TPaneKind::Result);
     ASSERT_TRUE(kit::Start(w));
     w.window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w.window.get()));
     QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), w.bar->mapToGlobal(QPointF(5, 5)));
     QApplication::sendEvent(w.bar, &enter);
     ASSERT_TRUE(kit::WaitUntil([&] { return w.pane->hasFocus() || kit::InputWidget(w.pane)->hasFocus(); }, 3000));
