@@ -25,7 +25,15 @@ elif [ -x "$build/tests/app/pallido_demo_server" ]; then
 else
   echo "no server built; the client runs alone (fallback, empty results)" >&2
 fi
-sleep 0.5
+# Wait until the server listens (the first start of pallido-server creates
+# its catalog first); the client probes it only once.
+if [ -n "$server_pid" ]; then
+  for _ in $(seq 1 300); do
+    if (exec 3<>/dev/tcp/127.0.0.1/8700) 2>/dev/null; then break; fi
+    kill -0 "$server_pid" 2>/dev/null || { echo "the server did not start" >&2; exit 1; }
+    sleep 0.1
+  done
+fi
 
 # The client runs under xvfb-run; after the wait the whole screen is captured.
 xvfb-run -a -s "-screen 0 1024x768x24" bash -c '

@@ -11,7 +11,7 @@
 
 extern char** environ;
 
-bool TClientProcess::Start(const std::string& program)
+bool TClientProcess::Start(const std::string& program, const std::vector<std::string>& args)
 {
     std::vector<std::string> env;
     for (char** e = environ; *e; ++e) {
@@ -28,13 +28,17 @@ bool TClientProcess::Start(const std::string& program)
         envp.push_back(e.data());
     envp.push_back(nullptr);
     std::string path = program;
-    char* argv[] = {path.data(), nullptr};
+    std::vector<std::string> argStore = args;
+    std::vector<char*> argv = {path.data()};
+    for (auto& a : argStore)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
 
     posix_spawnattr_t attr;
     posix_spawnattr_init(&attr);
     posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP);
     posix_spawnattr_setpgroup(&attr, 0);
-    const int rc = posix_spawn(&pid_, path.c_str(), nullptr, &attr, argv, envp.data());
+    const int rc = posix_spawn(&pid_, path.c_str(), nullptr, &attr, argv.data(), envp.data());
     posix_spawnattr_destroy(&attr);
     if (rc != 0)
         pid_ = -1;

@@ -1,15 +1,17 @@
 #pragma once
-// Runs the built client as a separate process, offscreen, in a process group
-// of its own so that stopping it also ends the browser helper processes it
-// started.
+// Runs a built program (the client, or the publisher server) as a separate
+// process, with Qt set to offscreen, in a process group of its own so that
+// stopping it also ends the browser helper processes it started.
 
 #include <string>
+#include <vector>
+
 #include <sys/types.h>
 
 class TClientProcess {
 public:
-    // Starts `program` with no arguments; false when it cannot be started.
-    bool Start(const std::string& program);
+    // Starts `program` with `args`; false when it cannot be started.
+    bool Start(const std::string& program, const std::vector<std::string>& args = {});
     // True while it has not exited.
     bool Running();
     // SIGTERM to its group, then SIGKILL after a grace period; reaps it.

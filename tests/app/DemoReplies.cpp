@@ -74,15 +74,15 @@ std::string ChildCategories(int parent, int count, bool parents)
     return Doc("itemcats_get_response", "<item_cats>" + rows + "</item_cats>");
 }
 
-std::string Categories(const std::string& spec)
+std::string Categories(const std::string& rowList)
 {
     std::string rows;
     std::size_t start = 0;
-    while (start < spec.size()) {
-        std::size_t end = spec.find(';', start);
+    while (start < rowList.size()) {
+        std::size_t end = rowList.find(';', start);
         if (end == std::string::npos)
-            end = spec.size();
-        const std::string row = spec.substr(start, end - start);
+            end = rowList.size();
+        const std::string row = rowList.substr(start, end - start);
         const auto a = row.find('|'), b = row.rfind('|');
         rows += Cat(row.substr(0, a), row.substr(a + 1, b - a - 1), row.substr(b + 1) == "true");
         start = end + 1;

@@ -84,6 +84,20 @@ std::vector<TPortRequest> TPortServer::Requests() const
     return requests_;
 }
 
+int LoopbackPort(const std::string& url)
+{
+    const std::string prefix = "http://127.0.0.1:";
+    if (url.rfind(prefix, 0) != 0)
+        return 0;
+    int port = 0;
+    for (std::size_t i = prefix.size(); i < url.size() && url[i] != '/'; ++i) {
+        if (url[i] < '0' || url[i] > '9' || port > 65535)
+            return 0;
+        port = port * 10 + (url[i] - '0');
+    }
+    return port > 0 && port <= 65535 ? port : 0;
+}
+
 bool PortFree(int port)
 {
     const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
@@ -96,4 +110,25 @@ bool PortFree(int port)
     const bool listening = ::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)) == 0;
     ::close(fd);
     return !listening;
+}
+
+TPortServer::Handler Forwarder(int upstreamPort, int ownPort)
+{
+    const std::string from = "127.0.0.1:" + std::to_string(upstreamPort);
+    const std::string to = "127.0.0.1:" + std::to_string(ownPort);
+    return [upstreamPort, from, to](const TPortRequest& r) {
+        httplib::Client upstream("127.0.0.1", upstreamPort);
+        TPortReply reply;
+        auto res = upstream.Get(r.target.c_str());
+        if (!res) {
+            reply.status = 502;
+            return reply;
+        }
+        reply.status = res->status;
+        reply.body = res->body;
+        reply.contentType = res->get_header_value("Content-Type");
+        for (std::size_t at = reply.body.find(from); at != std::string::npos; at = reply.body.find(from, at + to.size()))
+            reply.body.replace(at, from.size(), to);
+        return reply;
+    };
 }

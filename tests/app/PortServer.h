@@ -57,5 +57,14 @@ private:
     std::vector<TPortRequest> requests_;
 };
 
+// The port of a built-in "http://127.0.0.1:PORT/" address; 0 when the
+// address is not on 127.0.0.1 (tests then leave it alone).
+int LoopbackPort(const std::string& url);
+
 // True when nothing accepts connections on 127.0.0.1:port.
 bool PortFree(int port);
+
+// A handler that forwards each GET to the server at `upstreamPort` on
+// 127.0.0.1 and rewrites that server's own address in the reply to
+// `ownPort`, so the pictures its pages name come back through us.
+TPortServer::Handler Forwarder(int upstreamPort, int ownPort);

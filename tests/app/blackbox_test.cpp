@@ -1,5 +1,6 @@
 // The built client, started with no arguments, against recording servers on
-// its built-in addresses (127.0.0.1:8700 primary, 127.0.0.1:8701 fallback).
+// its built-in addresses (by default 127.0.0.1:8700 primary, 127.0.0.1:8701
+// fallback).
 
 #include <gtest/gtest.h>
 
@@ -15,8 +16,8 @@
 
 namespace {
 
-constexpr int kPrimary = 8700;
-constexpr int kFallback = 8701;
+const int kPrimary = LoopbackPort(PALLIDO_PRIMARY_URL);
+const int kFallback = LoopbackPort(PALLIDO_FALLBACK_URL);
 
 std::string Base(int port) { return "http://127.0.0.1:" + std::to_string(port) + "/"; }
 
@@ -130,12 +131,14 @@ void CheckFirstRun(const std::vector<TPortRequest>& requests, const std::string&
 
 TEST(BlackBox, FirstRunAsksSoftwareInfoThenCategoriesAndTheFirstSearchSigned)
 {
+    if (kPrimary == 0)
+        GTEST_SKIP() << "the built-in primary address is not on 127.0.0.1";
     if (!PortFree(kPrimary))
-        GTEST_SKIP() << "127.0.0.1:8700 is in use";
+        GTEST_SKIP() << "the primary port " << kPrimary << " is in use";
     TPortServer primary;
     ServeDemo(primary, kPrimary);
     if (!primary.Listen(kPrimary))
-        GTEST_SKIP() << "127.0.0.1:8700 cannot be bound";
+        GTEST_SKIP() << "the primary port " << kPrimary << " cannot be bound";
     const auto requests = RunUntil(primary, {"/taobao/III/OK/ok_list.php", "/taobao/tb_itemcats.php",
                                              "/taobao/tbk_items.php", "/taobao/III/count.html"});
     CheckFirstRun(requests, Base(kPrimary), true);
@@ -143,12 +146,14 @@ TEST(BlackBox, FirstRunAsksSoftwareInfoThenCategoriesAndTheFirstSearchSigned)
 
 TEST(BlackBox, WithThePrimaryDownEveryRequestGoesToTheFallback)
 {
+    if (kPrimary == 0 || kFallback == 0)
+        GTEST_SKIP() << "the built-in addresses are not on 127.0.0.1";
     if (!PortFree(kPrimary) || !PortFree(kFallback))
-        GTEST_SKIP() << "127.0.0.1:8700 or 8701 is in use";
+        GTEST_SKIP() << "port " << kPrimary << " or " << kFallback << " is in use";
     TPortServer fallback;
     ServeDemo(fallback, kFallback);
     if (!fallback.Listen(kFallback))
-        GTEST_SKIP() << "127.0.0.1:8701 cannot be bound";
+        GTEST_SKIP() << "the fallback port " << kFallback << " cannot be bound";
     const auto requests = RunUntil(fallback, {"/taobao/III/OK/ok_list.php", "/taobao/tb_itemcats.php",
                                               "/taobao/tbk_items.php", "/taobao/III/count.html"});
     // The fallback gets the repeated software information first, then the rest.
