@@ -3,11 +3,14 @@
 # display. Builds nothing: uses build/pallido-server when it exists (its demo
 # catalog), otherwise the canned stand-in build/tests/app/pallido_demo_server.
 #   scripts/screenshot.sh [build-dir] [output.png]
+# PALLIDO_PORT names the client's built-in primary port when the build was
+# configured with another PALLIDO_PRIMARY_URL (default 8700).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build="${1:-build}"
 out="${2:-$build/pallido-screenshot.png}"
 wait_s="${PALLIDO_SCREENSHOT_WAIT:-6}"
+port="${PALLIDO_PORT:-8700}"
 
 [ -x "$build/pallido" ] || { echo "no client at $build/pallido" >&2; exit 1; }
 if [ "$(id -u)" -eq 0 ]; then export QTWEBENGINE_DISABLE_SANDBOX=1; fi
@@ -17,10 +20,10 @@ server_pid=""
 cleanup() { if [ -n "$server_pid" ]; then kill "$server_pid" 2>/dev/null || true; wait "$server_pid" 2>/dev/null || true; fi; }
 trap cleanup EXIT
 if [ -x "$build/pallido-server" ]; then
-  "$build/pallido-server" --port 8700 --catalog "$build/catalog.sqlite" --quiet &
+  "$build/pallido-server" --port "$port" --catalog "$build/catalog.sqlite" --quiet &
   server_pid=$!
 elif [ -x "$build/tests/app/pallido_demo_server" ]; then
-  "$build/tests/app/pallido_demo_server" 8700 &
+  "$build/tests/app/pallido_demo_server" "$port" &
   server_pid=$!
 else
   echo "no server built; the client runs alone (fallback, empty results)" >&2
@@ -29,7 +32,7 @@ fi
 # its catalog first); the client probes it only once.
 if [ -n "$server_pid" ]; then
   for _ in $(seq 1 300); do
-    if (exec 3<>/dev/tcp/127.0.0.1/8700) 2>/dev/null; then break; fi
+    if (exec 3<>/dev/tcp/127.0.0.1/"$port") 2>/dev/null; then break; fi
     kill -0 "$server_pid" 2>/dev/null || { echo "the server did not start" >&2; exit 1; }
     sleep 0.1
   done
