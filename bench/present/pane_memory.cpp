@@ -5,7 +5,9 @@
 // process it started. Target: at most 250 MB in total.
 //
 // QTWEBENGINE_CHROMIUM_FLAGS set in the environment replaces the engine
-// flags the panes choose, for comparisons.
+// flags the panes choose, for comparisons. With the argument --channels the
+// channel and activity panes show their pages too (after the user's first
+// visit to them).
 
 #include <QApplication>
 #include <QBuffer>
@@ -134,6 +136,9 @@ int main(int argc, char** argv)
     counter.body = "<html><body>count</body></html>";
     counter.contentType = "text/html";
     server.Set("/taobao/III/count.html", counter);
+    server.Set("/taobao/III/pindao.html", counter);
+    server.Set("/taobao/III/huodong.html", counter);
+    const bool channels = argc > 1 && QByteArray(argv[1]) == "--channels";
     for (int k = 0; k < 8; ++k) {
         server.Set("/img/item" + std::to_string(k) + ".jpg_160x160.jpg", Jpeg(160));
         server.Set("/img/item" + std::to_string(k) + ".jpg_sum.jpg", Jpeg(80));
@@ -156,8 +161,6 @@ int main(int argc, char** argv)
         auto* webShop = new TBrowserPane(TPaneKind::SellerPage, profile, &hidden);
         auto* webCount = new TBrowserPane(TPaneKind::Counter, profile, &window);
         webCount->setGeometry(-10, -10, 0, 0);
-        Q_UNUSED(web3);
-        Q_UNUSED(web4);
         window.show();
 
         for (TBrowserPane* pane : {web, web2, webShop}) {
@@ -165,6 +168,10 @@ int main(int argc, char** argv)
             pane->LoadHtml(std::string(kBlankDocument));
         }
         webCount->Navigate(QString::fromStdString(server.BaseUrl() + "taobao/III/count.html"));
+        if (channels) {
+            web3->Navigate(QString::fromStdString(server.BaseUrl() + "taobao/III/pindao.html"));
+            web4->Navigate(QString::fromStdString(server.BaseUrl() + "taobao/III/huodong.html"));
+        }
         bool shown = false;
         QObject::connect(web, &TBrowserPane::DocumentComplete, [&] { shown = true; });
         Spin(1500);
