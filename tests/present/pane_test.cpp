@@ -111,6 +111,16 @@ TEST_F(PaneTest, StaticPaneShowsTheServersPageAndFollowsItsLinks)
     EXPECT_EQ(w.pane->LocationUrl(), QString::fromStdString(server.BaseUrl() + "taobao/III/next.html"));
 }
 
+TEST_F(PaneTest, UnreachableServerStillCompletesTheDocument)
+{
+    TPaneWindow w(TPaneKind::Static);
+    const QString url = QStringLiteral("http://127.0.0.1:%1/taobao/III/huodong.html").arg(UnusedPort());
+    ASSERT_TRUE(w.pane->Navigate(url));
+    ASSERT_TRUE(kit::WaitUntil([&] { return w.completed == 1; }));
+    EXPECT_EQ(w.pane->LocationUrl(), url);
+    EXPECT_GE(w.pane->DocumentHeight(), 0); // the engine's error page
+}
+
 TEST_F(PaneTest, ResultPictureAndTitleClicksOpenTheSystemBrowserForOneAndFortyItems)
 {
     for (const int count : {1, 40}) {
