@@ -62,20 +62,20 @@ struct TSlot {
 
 // Fills every empty slot of `names` with its default element name.
 template <class Info, std::size_t S>
-void FillDefaultNames(Info& names, const std::array<TSlot<Info>, S>& slots)
+void FillDefaultNames(Info& names, const std::array<TSlot<Info>, S>& table)
 {
-    for (const auto& s : slots)
+    for (const auto& s : table)
         if ((names.*(s.field)).empty())
             names.*(s.field) = s.defaultName;
 }
 
-// "fields=" and the element names of `slots` joined with ",".
+// "fields=" and the element names of `table` joined with ",".
 template <class Info, std::size_t S>
-std::string FieldList(const Info& names, const std::array<TSlot<Info>, S>& slots)
+std::string FieldList(const Info& names, const std::array<TSlot<Info>, S>& table)
 {
     std::string out = "fields=";
     bool first = true;
-    for (const auto& s : slots) {
+    for (const auto& s : table) {
         if (!first)
             out += ',';
         out += names.*(s.field);

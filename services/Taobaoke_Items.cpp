@@ -9,7 +9,7 @@ using Info = Tbk_Items_Info;
 
 const std::array<TSlot<Tbk_Items_Info>, 14>& TbkItemSlots()
 {
-    static const std::array<TSlot<Info>, 14> slots = {{{&Info::nick, "nick"},
+    static const std::array<TSlot<Info>, 14> table = {{{&Info::nick, "nick"},
                                                         {&Info::title, "title"},
                                                         {&Info::price, "price"},
                                                         {&Info::pic_url, "pic_url"},
@@ -23,7 +23,7 @@ const std::array<TSlot<Tbk_Items_Info>, 14>& TbkItemSlots()
                                                         {&Info::seller_credit_score, "seller_credit_score"},
                                                         {&Info::item_location, "item_location"},
                                                         {&Info::volume, "volume"}}};
-    return slots;
+    return table;
 }
 
 bool TTaobaoke_Items::Fetch(const Tbk_Items_Cond& cond, const Tbk_Items_Info& names,
