@@ -6,9 +6,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
-#include <QWebEnginePage>
-#include <QWebEngineProfile>
-#include <QWebEngineView>
+#include "BrowserPane.h"
 
 #include "Launcher.h"
 #include "Messages.h"
@@ -29,11 +27,13 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
 {
     SearchIdle.store(true);
     // Off the record: nothing the panes load is kept after the run.
-    profile_ = new QWebEngineProfile(this);
+    profile_ = new TPaneProfile(this);
     CreatePictures();
     CreateControls();
     CreateMenus();
     ConnectEvents();
+    ConnectPanes();
+    ConnectSellerView();
     // The lists have their default items from the start, so even the search
     // that tree construction starts sends the defaults.
     SetDefaultConditions();
@@ -88,38 +88,6 @@ void TForm1::SetDefaultConditions()
     bsSkinComboBoxEx1->setCurrentIndex(0);
     bsSkinComboBoxEx2->setCurrentIndex(bsSkinComboBoxEx2->count() - 1);
     bsSkinComboBoxEx3->setCurrentIndex(0);
-}
-
-void TForm1::InitBrowserPanes()
-{
-    const std::string blank =
-        "<body leftMargin=0  topMargin=0 scroll=\"no\" style=\";width:100%; border-width=0;\"></body>";
-    for (QWebEngineView* pane : {web, web2, webShop})
-        LoadHtml(pane, blank);
-    NavigatePane(webCount, BaseUrl + "taobao/III/count.html");
-}
-
-void TForm1::LoadHtml(QWebEngineView* pane, const std::string& ansiHtml)
-{
-    if (!pane)
-        return;
-    pane->setContent(QByteArray::fromStdString(ansiHtml), QStringLiteral("text/html;charset=GB18030"),
-                     QUrl(QStringLiteral("about:blank")));
-}
-
-void TForm1::NavigatePane(QWebEngineView* pane, const std::string& url)
-{
-    if (!pane)
-        return;
-    // The pane reports its new address only once the navigation commits;
-    // remember at once that it has been sent somewhere.
-    pane->setProperty("navigated", true);
-    pane->load(QUrl(QString::fromStdString(url)));
-}
-
-bool TForm1::PaneNavigated(const QWebEngineView* pane) const
-{
-    return pane && (pane->property("navigated").toBool() || !pane->url().isEmpty());
 }
 
 void TForm1::customEvent(QEvent* event)

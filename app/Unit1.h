@@ -11,6 +11,8 @@
 #include <QPixmap>
 
 #include "Conditions.h"
+#include "PaneProfile.h"
+#include "ShopSlots.h"
 #include "Tab.h"
 #include "Taobao_Itemcats.h"
 #include "Taobao_Items.h"
@@ -31,8 +33,12 @@ class QSpinBox;
 class QTabBar;
 class QTreeWidget;
 class QTreeWidgetItem;
+class QColor;
 class QWebEngineProfile;
-class QWebEngineView;
+class TBrowserPane;
+class TMyScrollBar;
+class TPaneInputFilter;
+enum class TPaneKind;
 class TNotebook;
 class TPictureButton;
 
@@ -64,10 +70,39 @@ public:
     // Browser panes.
     void InitBrowserPanes();
     // Replaces the pane's document with `ansiHtml` (8-bit code page).
-    void LoadHtml(QWebEngineView* pane, const std::string& ansiHtml);
-    void NavigatePane(QWebEngineView* pane, const std::string& url);
+    void LoadHtml(TBrowserPane* pane, const std::string& ansiHtml);
+    void NavigatePane(TBrowserPane* pane, const std::string& url);
     // True once the pane has been sent to an address.
-    bool PaneNavigated(const QWebEngineView* pane) const;
+    bool PaneNavigated(const TBrowserPane* pane) const;
+    void webDocumentComplete();
+    void web2DocumentComplete();
+    void web3DocumentComplete();
+    void web4DocumentComplete();
+    void webShopDocumentComplete();
+    // Gives the bar's pane the input focus.
+    void ScrollBar1MouseEnter(TMyScrollBar* sender);
+    void FormResize();
+
+    // Seller list and seller pages.
+    void ClearShops();
+    std::string ColorToHtml(const QColor& color);
+    // Shows the seller page of slot shop_index, requesting its page first
+    // when paging or when nothing is stored yet; true when it is shown.
+    bool LoadShopItems(bool Paging);
+    void UpdateShopPager();
+    void ShowShopPage();
+    void RenderShopGrid();
+    void RenderShopList();
+    void OpenShopItem(int Index);
+    SHOP_ITEM& CurrentShop();
+    void web2BeforeNavigate2(const QString& url, bool& cancel);
+    void webShopBeforeNavigate2(const QString& url, bool& cancel);
+    void bsSkinButtonLabel4Click();
+    void bsSkinButtonLabel1Click();
+    void bsSkinButtonLabel2Click();
+    void bsSkinButtonLabel3Click();
+    void ComboBox1Change(int index);
+    void ComboBox2Change();
 
     // Category tree.
     void LoadRootCategories();
@@ -92,6 +127,8 @@ public:
     void UpdatePager();
     bool CloseTab(int index);
     void ShowResultPage();
+    void RenderResultGrid();
+    void RenderResultList();
     void RenderSellerList();
     TAB* SelectedTab() const;
 
@@ -139,10 +176,12 @@ public:
     QComboBox *ComboBox1 = nullptr, *ComboBox2 = nullptr;
     QPushButton *bsSkinButtonLabel1 = nullptr, *bsSkinButtonLabel2 = nullptr,
                 *bsSkinButtonLabel3 = nullptr, *bsSkinButtonLabel4 = nullptr;
-    QWebEngineView *web = nullptr, *web2 = nullptr, *web3 = nullptr, *web4 = nullptr,
-                   *webShop = nullptr, *webCount = nullptr;
-    QScrollBar *ScrollBar = nullptr, *ScrollBar2 = nullptr, *ScrollBar3 = nullptr,
-               *ScrollBar4 = nullptr, *MyScrollBar1 = nullptr;
+    TBrowserPane *web = nullptr, *web2 = nullptr, *web3 = nullptr, *web4 = nullptr,
+                 *webShop = nullptr, *webCount = nullptr;
+    TMyScrollBar *ScrollBar = nullptr, *ScrollBar2 = nullptr, *ScrollBar3 = nullptr,
+                 *ScrollBar4 = nullptr, *MyScrollBar1 = nullptr;
+    // Wheel steps and dropped keys/right button over the panes.
+    TPaneInputFilter* ApplicationEvents1 = nullptr;
     QMenu* bsSkinPopupMenu2 = nullptr; // window menu
     QAction *N2 = nullptr, *N3 = nullptr, *N5 = nullptr, *N4 = nullptr;
     QMenu* bsSkinPopupMenu3 = nullptr; // tab menu
@@ -167,10 +206,14 @@ public:
     bool TreeSearchEnabled = true;
     int MenuTabIndex = 0;
     SOFT_INFO SoftInfo;
+    // Sellers of the shown result page; shop_index is the one in webShop.
+    TShopSlots shops;
+    int shop_index = 0;
 
 protected:
     void customEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     // The no-result message box; modal, a single OK button.
     virtual void ShowNoResultMessage();
 
@@ -183,9 +226,14 @@ private:
     void CreateMenus();
     void CreatePictures();
     void ConnectEvents();
-    QWebEngineView* CreatePane(const QString& name, QWidget* parent, const QRect& geometry);
-    QScrollBar* CreateScrollBarPlaceholder(const QString& name, QWidget* parent,
-                                           const QRect& geometry);
+    TBrowserPane* CreatePane(TPaneKind kind, const QString& name, QWidget* parent,
+                             const QRect& geometry);
+    TMyScrollBar* CreateScrollBar(const QString& name, QWidget* parent, const QRect& geometry);
+    // Binds bars to panes, connects the panes' events, installs the input filter.
+    void ConnectPanes();
+    void ConnectSellerView();
+    // Moves the shown seller to another page; the old page stays on failure.
+    bool ChangeShopPage(int page);
 
     void StartWorker();
     void JoinWorker();
@@ -194,7 +242,7 @@ private:
     QTreeWidgetItem* AddCategoryNode(QTreeWidgetItem* parent, const Tb_Itemcats_Info& row,
                                      int icon);
 
-    QWebEngineProfile* profile_ = nullptr;
+    TPaneProfile* profile_ = nullptr;
     std::unique_ptr<Unit1::TMyThread> worker_;
     bool searchPending_ = false; // a worker's outcome has not been handled yet
 };

@@ -7,15 +7,14 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QScrollBar>
 #include <QSpinBox>
 #include <QTabBar>
 #include <QTreeWidget>
-#include <QWebEnginePage>
-#include <QWebEngineView>
 
+#include "BrowserPane.h"
 #include "CategoryDelegate.h"
 #include "CategoryIcons.h"
+#include "MyScrollBar.h"
 #include "Notebook.h"
 #include "PictureButton.h"
 #include "Pictures.h"
@@ -73,24 +72,19 @@ void TForm1::CreatePictures()
         bsPngImageList1.push_back(pictures::PageIcon(i));
 }
 
-QWebEngineView* TForm1::CreatePane(const QString& name, QWidget* parent, const QRect& geometry)
+TBrowserPane* TForm1::CreatePane(TPaneKind kind, const QString& name, QWidget* parent, const QRect& geometry)
 {
-    auto* view = new QWebEngineView(parent);
+    auto* view = new TBrowserPane(kind, profile_, parent);
     view->setObjectName(name);
-    view->setPage(new QWebEnginePage(profile_, view));
     if (geometry.isValid())
         view->setGeometry(geometry);
     return view;
 }
 
-QScrollBar* TForm1::CreateScrollBarPlaceholder(const QString& name, QWidget* parent,
-                                               const QRect& geometry)
+TMyScrollBar* TForm1::CreateScrollBar(const QString& name, QWidget* parent, const QRect& geometry)
 {
-    auto* bar = new QScrollBar(Qt::Vertical, parent);
+    auto* bar = new TMyScrollBar(parent);
     bar->setObjectName(name);
-    bar->setRange(0, 100);
-    bar->setEnabled(false);
-    bar->setFixedWidth(19);
     if (geometry.isValid())
         bar->setGeometry(geometry);
     return bar;
@@ -129,7 +123,7 @@ void TForm1::CreateControls()
     Button1->setFocusPolicy(Qt::NoFocus);
 
     // The counter pane: zero size, outside the visible area, never shown.
-    webCount = CreatePane(QStringLiteral("webCount"), client, QRect(-10, -10, 0, 0));
+    webCount = CreatePane(TPaneKind::Counter, QStringLiteral("webCount"), client, QRect(-10, -10, 0, 0));
     webCount->hide();
 }
 
@@ -155,8 +149,9 @@ void TForm1::CreateNotebook(QWidget* parent)
     bsSkinTreeView1->horizontalScrollBar()->setObjectName(QStringLiteral("bsSkinScrollBar2"));
     l0->addWidget(bsSkinTreeView1);
 
-    QWebEngineView** panes[] = {&web2, &web3, &web4};
-    QScrollBar** bars[] = {&ScrollBar2, &ScrollBar3, &ScrollBar4};
+    TBrowserPane** panes[] = {&web2, &web3, &web4};
+    TMyScrollBar** bars[] = {&ScrollBar2, &ScrollBar3, &ScrollBar4};
+    const TPaneKind kinds[] = {TPaneKind::SellerList, TPaneKind::Static, TPaneKind::Static};
     const char* paneNames[] = {"web2", "web3", "web4"};
     const char* barNames[] = {"ScrollBar2", "ScrollBar3", "ScrollBar4"};
     QWidget* pages[4] = {page0, nullptr, nullptr, nullptr};
@@ -165,8 +160,8 @@ void TForm1::CreateNotebook(QWidget* parent)
         auto* row = new QHBoxLayout(page);
         row->setContentsMargins(0, 2, 0, 0);
         row->setSpacing(0);
-        *panes[i] = CreatePane(QString::fromLatin1(paneNames[i]), page, QRect());
-        *bars[i] = CreateScrollBarPlaceholder(QString::fromLatin1(barNames[i]), page, QRect());
+        *panes[i] = CreatePane(kinds[i], QString::fromLatin1(paneNames[i]), page, QRect());
+        *bars[i] = CreateScrollBar(QString::fromLatin1(barNames[i]), page, QRect());
         row->addWidget(*panes[i], 1);
         row->addWidget(*bars[i]);
         pages[i + 1] = page;
@@ -189,8 +184,8 @@ void TForm1::CreateResultArea(QWidget* parent)
     bsSkinTabControl1->setFocusPolicy(Qt::NoFocus);
     bsSkinTabControl1->setContextMenuPolicy(Qt::CustomContextMenu);
     auto* resultFrame = Make<QFrame>(tabArea, "resultFrame", QRect(0, 25, 672, 560));
-    web = CreatePane(QStringLiteral("web"), resultFrame, QRect(1, 1, 651, 558));
-    ScrollBar = CreateScrollBarPlaceholder(QStringLiteral("ScrollBar"), resultFrame, QRect(652, 1, 19, 558));
+    web = CreatePane(TPaneKind::Result, QStringLiteral("web"), resultFrame, QRect(1, 1, 651, 558));
+    ScrollBar = CreateScrollBar(QStringLiteral("ScrollBar"), resultFrame, QRect(652, 1, 19, 558));
 
     Panel8 = Region(parent, "Panel8", QRect(0, 644, 672, 2));
     Panel7 = Region(parent, "Panel7", QRect(0, 646, 672, 21));
@@ -211,8 +206,8 @@ void TForm1::CreateResultArea(QWidget* parent)
 
 void TForm1::CreateSellerView(QWidget* parent)
 {
-    webShop = CreatePane(QStringLiteral("webShop"), parent, QRect(2, 2, 649, 639));
-    MyScrollBar1 = CreateScrollBarPlaceholder(QStringLiteral("MyScrollBar1"), parent, QRect(651, 2, 19, 639));
+    webShop = CreatePane(TPaneKind::SellerPage, QStringLiteral("webShop"), parent, QRect(2, 2, 649, 639));
+    MyScrollBar1 = CreateScrollBar(QStringLiteral("MyScrollBar1"), parent, QRect(651, 2, 19, 639));
     Panel11 = Region(parent, "Panel11", QRect(0, 641, 672, 5));
     Panel10 = Region(parent, "Panel10", QRect(0, 646, 672, 21));
     bsSkinLinkLabel1 = HiddenLinkLabel(Panel10, "bsSkinLinkLabel1", QStringLiteral("当前版本:20100823"), kSite);

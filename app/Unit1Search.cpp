@@ -3,10 +3,10 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QPushButton>
-#include <QScrollBar>
 #include <QSpinBox>
 #include <QTreeWidget>
 
+#include "MyScrollBar.h"
 #include "PictureButton.h"
 #include "SearchThread.h"
 #include "Unit1.h"
@@ -65,9 +65,8 @@ void TForm1::StartSearch()
     RequestedPage = 1;
     ReuseTab = false;
     RememberKeyword();
-    // Until the browser-bound scroll bar is in place, the placeholder is
-    // simply disabled while a new result loads.
-    ScrollBar->setEnabled(false);
+    // The result page that arrives starts at its top.
+    ScrollBar->BeginReload();
     StartWorker();
     EnableSearchControls(false);
 }

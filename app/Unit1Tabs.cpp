@@ -6,9 +6,8 @@
 #include <QSpinBox>
 #include <QTabBar>
 #include <QTreeWidget>
-#include <QWebEngineView>
 
-#include "TempResultPage.h"
+#include "BrowserPane.h"
 #include "Unit1.h"
 #include "codepage.h"
 
@@ -177,19 +176,6 @@ bool TForm1::CloseTab(int index)
     ActivateTab(index > 0 ? index - 1 : 1);
     TabList.erase(TabList.begin() + index);
     return true;
-}
-
-void TForm1::ShowResultPage()
-{
-    // Stand-in renderer until the item page layouts are integrated; both
-    // views use it for now.
-    if (const TAB* tab = SelectedTab())
-        LoadHtml(web, TempResultPage(*tab));
-}
-
-void TForm1::RenderSellerList()
-{
-    // The seller list of pane web2 is built by the seller page code.
 }
 
 void TForm1::bsSkinComboBox4Change()

@@ -3,6 +3,7 @@
 
 #include <QApplication>
 
+#include "BrowserEngine.h"
 #include "Unit1.h"
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -14,7 +15,8 @@ extern "C" const char* __asan_default_options() { return "new_delete_type_mismat
 
 int main(int argc, char* argv[])
 {
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // The engine must be prepared before the application object exists.
+    PrepareBrowserPanes();
     QApplication app(argc, argv);
     int rc = 0;
     {

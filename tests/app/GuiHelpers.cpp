@@ -7,6 +7,9 @@
 #include <QTest>
 #include <QWebEngineProfile>
 
+#include "PageStore.h"
+#include "RequestFilter.h"
+
 bool WaitUntil(const std::function<bool()>& condition, int ms)
 {
     QElapsedTimer clock;
@@ -52,8 +55,13 @@ void TMessageBoxWatcher::Check()
 void TLocalOnly::interceptRequest(QWebEngineUrlRequestInfo& info)
 {
     const QUrl url = info.requestUrl();
+    // The client's own rules still hold (this replaces its filter).
+    if (!TRequestFilter::Allowed(url)) {
+        info.block(true);
+        return;
+    }
     const QString scheme = url.scheme();
-    if (scheme == QLatin1String("data") || scheme == QLatin1String("about") || scheme == QLatin1String("qrc"))
+    if (scheme == QLatin1String("data") || scheme == QLatin1String("about") || scheme == QLatin1String(kPageScheme))
         return;
     const QString host = url.host();
     if (host == QLatin1String("127.0.0.1") || host == QLatin1String("localhost"))

@@ -9,6 +9,8 @@
 
 #include <QApplication>
 
+#include "BrowserEngine.h"
+
 #if defined(__SANITIZE_ADDRESS__)
 // Sanitizer builds only: the browser engine library (not built by us) frees
 // some of its objects through a base type of another size, which
@@ -24,7 +26,7 @@ int main(int argc, char** argv)
     if (geteuid() == 0)
         setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 0);
     ::testing::InitGoogleTest(&argc, argv);
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    PrepareBrowserPanes();
     QApplication app(argc, argv);
     return RUN_ALL_TESTS();
 }

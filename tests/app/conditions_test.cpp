@@ -4,7 +4,6 @@
 
 #include "Conditions.h"
 #include "MD5.h"
-#include "TempResultPage.h"
 #include "codepage.h"
 #include "data.h"
 
@@ -104,20 +103,4 @@ TEST(PageCount, RoundsUpCapsAndRejectsNonNumbers)
     EXPECT_EQ(PageCount("99999999999999999999999"), 99);
     for (const char* bad : {"", "-5", "12a", " 12", "1e3", "４０"})
         EXPECT_EQ(PageCount(bad), 0) << bad;
-}
-
-TEST(TempResultPage, EscapesEveryFieldAndStopsAtTheFirstEmptyTitle)
-{
-    TAB tab;
-    tab.items[0].title = "<b>a&b</b>";
-    tab.items[0].click_url = "http://127.0.0.1/x?a=1&b=\"2\"";
-    tab.items[0].pic_url = "http://127.0.0.1/p'";
-    tab.items[2].title = "never shown";
-    const std::string page = TempResultPage(tab);
-    EXPECT_NE(page.find("&lt;b&gt;a&amp;b&lt;/b&gt;"), std::string::npos);
-    EXPECT_NE(page.find("x?a=1&amp;b=&quot;2&quot;"), std::string::npos);
-    EXPECT_NE(page.find("p&#39;_160x160.jpg"), std::string::npos);
-    EXPECT_EQ(page.find("<b>"), std::string::npos);
-    EXPECT_EQ(page.find("never shown"), std::string::npos);
-    EXPECT_EQ(EscapeHtml(Ansi("中文")), Ansi("中文"));
 }

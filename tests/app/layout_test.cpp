@@ -15,7 +15,8 @@
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QWebEngineProfile>
-#include <QWebEngineView>
+#include "BrowserPane.h"
+#include "MyScrollBar.h"
 
 #include "CategoryIcons.h"
 #include "FormFixture.h"
