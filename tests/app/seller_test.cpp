@@ -439,3 +439,47 @@ TEST_F(TSellerTest, RealClicksOnASellerAndAnItemOpenTheConvertedLink)
     EXPECT_EQ(Count(kConvert), 1u);
     EXPECT_TRUE(form->webShop->LocationUrl() == QStringLiteral("about:blank"));
 }
+
+TEST_F(TSellerTest, WheelStepsThePaneUnderTheMouseAndQuietPanesDropTheRightButton)
+{
+    std::vector<std::string> nicks;
+    for (int i = 0; i < 40; ++i)
+        nicks.push_back("seller" + std::to_string(i));
+    server.Set(kItems, RowsWithNicks(nicks));
+    StartForm();
+    form->bsSkinNotebook1->SetPageIndex(1);
+    TMyScrollBar* bar = form->ScrollBar2;
+    ASSERT_TRUE(WaitUntil([&] { return bar->isEnabled(); }));
+    kit::WaitForFrames(form->web2);
+    kit::Wheel(kit::InputWidget(form->web2), -120);
+    EXPECT_EQ(bar->Position(), 80);
+    kit::Wheel(kit::InputWidget(form->web2), 120);
+    EXPECT_EQ(bar->Position(), 0);
+    // Outside every pane the wheel moves no bar.
+    kit::Wheel(form->bsSkinTabControl1, -120);
+    EXPECT_EQ(bar->Position(), 0);
+
+    // The right button never reaches the result page; the seller page gets it.
+    const QString count = QStringLiteral(
+        "window.__right = 0; document.addEventListener('mousedown', function (e) { if (e.button === 2) ++window.__right; });");
+    kit::Js(form->web, count, QWebEngineScript::ApplicationWorld);
+    form->bsSkinNotebook1->SetPageIndex(0);
+    kit::Click(form->web, QPoint(100, 100), Qt::RightButton);
+    Settle(300);
+    EXPECT_EQ(kit::Js(form->web, QStringLiteral("window.__right"), QWebEngineScript::ApplicationWorld).toInt(), 0);
+
+    form->bsSkinNotebook1->SetPageIndex(1);
+    OpenSeller(0);
+    ASSERT_TRUE(WaitUntil([this] {
+        return kit::Js(form->webShop, QStringLiteral("document.querySelectorAll('.li').length"),
+                       QWebEngineScript::ApplicationWorld)
+                   .toInt() > 0;
+    }));
+    kit::Js(form->webShop, count, QWebEngineScript::ApplicationWorld);
+    kit::Click(form->webShop, QPoint(600, 300), Qt::RightButton);
+    EXPECT_TRUE(WaitUntil(
+        [this] { return kit::Js(form->webShop, QStringLiteral("window.__right"), QWebEngineScript::ApplicationWorld).toInt() == 1; },
+        5000));
+    // Escape closes whatever menu the engine opened.
+    kit::Key(form->webShop, Qt::Key_Escape);
+}

@@ -1,0 +1,187 @@
+// The whole window against a running publisher server (the real one from
+// pallido-server): how long a search's outcome takes to show as a completed
+// result page, how much memory the client and its browser processes use
+// with all six panes and a result page shown, and screenshots of both result
+// views and a seller page.
+//   window_probe [base-url] [screenshot-folder] [page-changes]
+// base-url defaults to the built-in primary address. A tool, not a test.
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QPushButton>
+#include <QTabBar>
+#include <algorithm>
+#include <cstdio>
+#include <map>
+#include <unistd.h>
+#include <vector>
+
+#include "BrowserEngine.h"
+#include "BrowserPane.h"
+#include "Messages.h"
+#include "Notebook.h"
+#include "Unit1.h"
+#include "data.h"
+
+namespace {
+
+bool SpinUntil(const std::function<bool()>& done, int ms = 20000)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!done()) {
+        if (timer.elapsed() > ms)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    return true;
+}
+
+void Spin(int ms)
+{
+    SpinUntil([] { return false; }, ms);
+}
+
+long PssKb(qint64 pid)
+{
+    QFile f(QStringLiteral("/proc/%1/smaps_rollup").arg(pid));
+    if (!f.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : f.readAll().split('\n'))
+        if (line.startsWith("Pss:"))
+            return line.mid(4).trimmed().split(' ').value(0).toLong();
+    return 0;
+}
+
+qint64 ParentOf(qint64 pid)
+{
+    QFile f(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!f.open(QIODevice::ReadOnly))
+        return 0;
+    const QByteArray stat = f.readAll();
+    const QList<QByteArray> rest = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
+    return rest.value(1).toLongLong();
+}
+
+// PSS of this process and all its descendants, by pid.
+std::map<qint64, long> ProcessTree()
+{
+    std::map<qint64, qint64> parents;
+    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        bool ok = false;
+        const qint64 pid = entry.toLongLong(&ok);
+        if (ok)
+            parents[pid] = ParentOf(pid);
+    }
+    std::map<qint64, long> tree;
+    const qint64 self = ::getpid();
+    for (const auto& [pid, parent] : parents)
+        for (qint64 p = pid; p > 1; p = parents.count(p) ? parents[p] : 0)
+            if (p == self) {
+                tree[pid] = PssKb(pid);
+                break;
+            }
+    return tree;
+}
+
+double TotalPssMb()
+{
+    long total = 0;
+    for (const auto& [pid, kb] : ProcessTree()) {
+        std::printf("  pid %lld: %ld kB\n", static_cast<long long>(pid), kb);
+        total += kb;
+    }
+    return static_cast<double>(total) / 1024.0;
+}
+
+// Notes when the window receives a search outcome.
+class TOutcomeWatch : public QObject {
+public:
+    QElapsedTimer since;
+    bool armed = false;
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == WM_SEARCH_DONE) {
+            since.start();
+            armed = true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (::geteuid() == 0)
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    PrepareBrowserPanes();
+    QApplication app(argc, argv);
+    if (argc > 1)
+        BaseUrl = FallbackUrl = argv[1];
+    const QString shots = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
+    const int changes = argc > 3 ? std::atoi(argv[3]) : 30;
+    std::printf("server %s, engine flags: %s\n", BaseUrl.c_str(), qgetenv("QTWEBENGINE_CHROMIUM_FLAGS").constData());
+
+    TForm1 form;
+    TOutcomeWatch watch;
+    form.installEventFilter(&watch);
+    std::vector<double> latencies;
+    QObject::connect(form.web, &TBrowserPane::DocumentComplete, &form, [&] {
+        if (!watch.armed)
+            return;
+        watch.armed = false;
+        latencies.push_back(static_cast<double>(watch.since.nsecsElapsed()) / 1e6);
+    });
+    form.FormCreate();
+    form.show();
+    if (!SpinUntil([&] { return form.bsSkinTabControl1->count() == 1 && !form.SearchRunning() && !latencies.empty(); })) {
+        std::fprintf(stderr, "no first result page\n");
+        return 1;
+    }
+    const TAB* tab = form.SelectedTab();
+    std::printf("first tab: %d pages\n", tab ? tab->page_count : 0);
+    Spin(2000);
+    std::printf("PSS with the first result page shown: %.1f MB\n", TotalPssMb());
+
+    // Page back and forth; each outcome is one latency sample.
+    for (int i = 0; i < changes && tab && tab->page_count > 1; ++i) {
+        const std::size_t before = latencies.size();
+        if (i % 2 == 0)
+            form.NextButClick();
+        else
+            form.BackButClick();
+        if (!SpinUntil([&] { return latencies.size() > before && !form.SearchRunning(); }))
+            break;
+    }
+    std::sort(latencies.begin(), latencies.end());
+    if (!latencies.empty())
+        std::printf("outcome to document complete: median %.1f ms, min %.1f, max %.1f over %zu pages\n",
+                    latencies[latencies.size() / 2], latencies.front(), latencies.back(), latencies.size());
+
+    // Memory once more, after all those pages.
+    Spin(2000);
+    std::printf("PSS after %zu result pages: %.1f MB\n", latencies.size(), TotalPssMb());
+
+    if (!shots.isEmpty()) {
+        QDir().mkpath(shots);
+        form.grab().save(shots + QStringLiteral("/window-grid.png"));
+        form.bsSkinComboBox4->setCurrentIndex(1);
+        form.bsSkinComboBox4Change();
+        Spin(2500);
+        form.grab().save(shots + QStringLiteral("/window-list.png"));
+        form.bsSkinNotebook1->SetPageIndex(1);
+        Spin(500);
+        bool cancel = false;
+        form.web2BeforeNavigate2(QStringLiteral("about:blank#00"), cancel);
+        Spin(2500);
+        form.grab().save(shots + QStringLiteral("/window-seller.png"));
+        std::printf("screenshots in %s\n", qPrintable(shots));
+    }
+    return 0;
+}
