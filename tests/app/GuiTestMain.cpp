@@ -16,6 +16,12 @@
 // some of its objects through a base type of another size, which
 // AddressSanitizer would report as a new/delete type mismatch and abort on.
 extern "C" const char* __asan_default_options() { return "new_delete_type_mismatch=0"; }
+// The engine and the font library keep some allocations until the process
+// ends; the leak check looks at everything else.
+extern "C" const char* __lsan_default_suppressions()
+{
+    return "leak:libQt6WebEngineCore.so\nleak:libfontconfig.so\n";
+}
 #endif
 
 int main(int argc, char** argv)
