@@ -29,6 +29,10 @@ QWebEngineScript ViewportScript()
       // their side, or goes below them when there is no room): give those
       // blocks their own formatting context, as that engine did.
       rules += '.item, .li, .div_title, .div_credit { display: flow-root; }';
+      // That engine also counted padding and border into a set width (the
+      // pages carry no document type), so the list rows and the seller
+      // entries fit their panes exactly.
+      rules += '.item { box-sizing: border-box; }';
       // Its Chinese fonts also set lines closer than the ones here; the
       // fixed-size boxes of the pages were measured with those.
       rules += 'body { line-height: 1.2; }';
