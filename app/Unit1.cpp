@@ -41,6 +41,10 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
 
 TForm1::~TForm1()
 {
+    // The updater posts nothing more and asks nothing more from here on; its
+    // own destruction (after this body) stops its worker and, after a
+    // successful update, leaves the clean-up script.
+    MyUpdate1.form.Close();
     // A search may still be running: cut its request short and wait for the
     // worker before the client and the window it reports to go away.
     Taobaoke_Items1.Http.Abort();
@@ -63,7 +67,7 @@ void TForm1::FormCreate()
         ok1.GetSoftInfo(BaseUrl + "taobao/III/OK/ok_list.php", kPid, SoftInfo);
     }
     QApplication::restoreOverrideCursor();
-    if (MyUpdate1.CheckUpdate(this, SoftInfo, kCurrentVersion))
+    if (MyUpdate1.CheckUpdate(UpdateCallbacks(), SoftInfo, kCurrentVersion))
         setWindowTitle(QStringLiteral("正在更新软件。。。"));
     else
         setWindowTitle(QStringLiteral("Pallido"));
@@ -72,6 +76,25 @@ void TForm1::FormCreate()
     SetDefaultConditions();
     CenterOnScreen();
     InitBrowserPanes();
+}
+
+TUpdateForm TForm1::UpdateCallbacks()
+{
+    TUpdateForm form;
+    // The worker posts its outcome as the window's own update messages.
+    form.post = [this](int message) {
+        QCoreApplication::postEvent(this, new QEvent(static_cast<QEvent::Type>(message)));
+    };
+    form.runOnGui = [this](std::function<void()> task) {
+        QMetaObject::invokeMethod(this, std::move(task), Qt::QueuedConnection);
+    };
+    // Asked on the GUI thread while the worker waits for the answer.
+    form.askReplace = [this](const std::string& fileName) {
+        return QMessageBox::question(this, QString::fromLatin1(kFileExistsTitle),
+                                     Q(ReplaceQuestion(fileName)),
+                                     QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+    };
+    return form;
 }
 
 void TForm1::CenterOnScreen()

@@ -18,7 +18,7 @@
 #include "Taobao_Items.h"
 #include "Taobaoke_Items.h"
 #include "Taobaoke_Items_Convert.h"
-#include "UpdateStub.h"
+#include "myupdate.h"
 #include "ok.h"
 
 class QAction;
@@ -65,6 +65,9 @@ public:
     // conditions, placement, browser panes.
     void FormCreate();
     void CenterOnScreen();
+    // The updater's way back to this window: posted messages and the
+    // replace question on the GUI thread.
+    TUpdateForm UpdateCallbacks();
     void SetDefaultConditions();
 
     // Browser panes.

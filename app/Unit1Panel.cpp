@@ -14,6 +14,7 @@
 #include "PictureButton.h"
 #include "Pictures.h"
 #include "Unit1.h"
+#include "WindowCommands.h"
 #include "WindowMenu.h"
 #include "codepage.h"
 #include "data.h"
@@ -111,6 +112,9 @@ void TForm1::CreateMenus()
     N4 = window->addAction(QStringLiteral("关闭"));
     N4->setObjectName(QStringLiteral("N4"));
     N4->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
+
+    // Its handlers, the menu button and the state changes that enable them.
+    new TWindowCommands(this);
 
     bsSkinPopupMenu3 = new QMenu(this);
     bsSkinPopupMenu3->setObjectName(QStringLiteral("bsSkinPopupMenu3"));
