@@ -483,3 +483,27 @@ TEST_F(TSellerTest, WheelStepsThePaneUnderTheMouseAndQuietPanesDropTheRightButto
     // Escape closes whatever menu the engine opened.
     kit::Key(form->webShop, Qt::Key_Escape);
 }
+
+TEST_F(TSellerTest, ClicksOnTheResultPageOpenTheItemsLinksOutsideAndThePaneStays)
+{
+    StartForm();
+    ASSERT_TRUE(WaitUntil([this] {
+        return kit::Js(form->web, QStringLiteral("document.querySelectorAll('.div_pic').length"),
+                       QWebEngineScript::ApplicationWorld)
+                   .toInt() == 40;
+    }));
+    const TAB* tab = form->SelectedTab();
+    ASSERT_NE(tab, nullptr);
+    kit::Click(form->web, kit::CentreOf(form->web, QStringLiteral(".div_pic"), 1));
+    ASSERT_TRUE(WaitUntil([this] { return launcher.calls.size() == 1; }, 5000));
+    EXPECT_EQ(LastOpened(), tab->items[1].click_url);
+    kit::Click(form->web, kit::CentreOf(form->web, QStringLiteral(".div_title a"), 2));
+    ASSERT_TRUE(WaitUntil([this] { return launcher.calls.size() == 2; }, 5000));
+    EXPECT_EQ(LastOpened(), tab->items[2].click_url);
+    Settle(200);
+    EXPECT_EQ(form->web->LocationUrl(), QStringLiteral("about:blank"));
+    EXPECT_EQ(kit::Js(form->web, QStringLiteral("document.querySelectorAll('.div_pic').length"),
+                      QWebEngineScript::ApplicationWorld)
+                  .toInt(),
+              40);
+}
