@@ -5,8 +5,9 @@
 # Then the parts without a GUI (service clients, software information,
 # updater, publisher server, platform layer) again under ThreadSanitizer: Qt
 # and its browser engine are not built with it, so the window tests would
-# only report the engine's own threads. Last, every fuzz target runs for a
-# few seconds (a smoke run; scripts/fuzz runs them for longer).
+# only report the engine's own threads. Between the plain suite and the
+# sanitizer passes every fuzz target runs for a few seconds (a smoke run;
+# scripts/fuzz runs them for longer).
 # PALLIDO_SKIP_SANITIZE=1 skips the ASan/UBSan and TSan passes and
 # PALLIDO_SKIP_FUZZ=1 the fuzz pass, for a quick local run.
 set -euo pipefail
@@ -22,6 +23,10 @@ cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j"$jobs"
 (cd build && ctest --output-on-failure -j2 --timeout 300)
 
+if [ "${PALLIDO_SKIP_FUZZ:-0}" != "1" ]; then
+  bash scripts/fuzz "${PALLIDO_FUZZ_SECONDS:-3}"
+fi
+
 if [ "${PALLIDO_SKIP_SANITIZE:-0}" != "1" ]; then
   export ASAN_OPTIONS="detect_leaks=0:abort_on_error=1"
   export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
@@ -33,8 +38,4 @@ if [ "${PALLIDO_SKIP_SANITIZE:-0}" != "1" ]; then
     -DPALLIDO_BUILD_GUI=OFF -DPALLIDO_BUILD_BENCH=OFF
   cmake --build build-tsan -j"$jobs"
   (cd build-tsan && ctest --output-on-failure -j2 --timeout 600)
-fi
-
-if [ "${PALLIDO_SKIP_FUZZ:-0}" != "1" ]; then
-  bash scripts/fuzz "${PALLIDO_FUZZ_SECONDS:-3}"
 fi
