@@ -22,8 +22,14 @@ public:
               std::atomic<bool>& idle, QObject* parent = nullptr);
 
     // The client's rows after a successful search (valid until its next one),
-    // else nullptr. Read it only after the outcome message has arrived.
-    const ATbk_Items_Info* Results() const { return results_; }
+    // else nullptr. Read it only after the outcome message has arrived. The
+    // acquire pairs with the worker's release before it posts, so everything
+    // the search wrote (rows, totals) is visible here whatever the event
+    // queue's own locking provides.
+    const ATbk_Items_Info* Results() const
+    {
+        return finished_.load(std::memory_order_acquire) ? results_ : nullptr;
+    }
 
 Q_SIGNALS:
     void CaptionRequested(const QString& caption);
@@ -37,6 +43,7 @@ private:
     QObject* receiver_;
     std::atomic<bool>& idle_;
     const ATbk_Items_Info* results_ = nullptr;
+    std::atomic<bool> finished_{false};
 };
 
 } // namespace Unit1

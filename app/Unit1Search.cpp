@@ -160,8 +160,10 @@ void TForm1::JoinWorker()
 void TForm1::OnSearchDone()
 {
     searchPending_ = false;
-    if (worker_ && worker_->Results())
-        SearchResults = worker_->Results();
+    // Taken first: reading the worker's outcome is what makes the client's
+    // rows and totals safe to read on this thread.
+    if (const ATbk_Items_Info* rows = worker_ ? worker_->Results() : nullptr)
+        SearchResults = rows;
     StoreSearchResult();
     EnableSearchControls(true);
     setWindowTitle(QStringLiteral("Pallido"));

@@ -1,13 +1,11 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds Pallido and runs the whole test suite:
 # the normal build first, then the same suite under AddressSanitizer and
-# UndefinedBehaviorSanitizer. GUI tests run offscreen, so no display is needed.
-# Then the parts without a GUI (service clients, software information,
-# updater, publisher server, platform layer) again under ThreadSanitizer: Qt
-# and its browser engine are not built with it, so the window tests would
-# only report the engine's own threads. Between the plain suite and the
-# sanitizer passes every fuzz target runs for a few seconds (a smoke run;
-# scripts/fuzz runs them for longer).
+# UndefinedBehaviorSanitizer, then again under ThreadSanitizer (window tests
+# with the search and update workers included). GUI tests run offscreen, so
+# no display is needed. Between the plain suite and the sanitizer passes
+# every fuzz target runs for a few seconds (a smoke run; scripts/fuzz runs
+# them for longer).
 # PALLIDO_SKIP_SANITIZE=1 skips the ASan/UBSan and TSan passes and
 # PALLIDO_SKIP_FUZZ=1 the fuzz pass, for a quick local run.
 set -euo pipefail
@@ -34,8 +32,9 @@ if [ "${PALLIDO_SKIP_SANITIZE:-0}" != "1" ]; then
   cmake --build build-asan -j"$jobs"
   (cd build-asan && ctest --output-on-failure -j2 --timeout 600)
 
+  # The checker's own settings are compiled into each program of this build.
   cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPALLIDO_TSAN=ON \
-    -DPALLIDO_BUILD_GUI=OFF -DPALLIDO_BUILD_BENCH=OFF
+    -DPALLIDO_BUILD_GUI=ON -DPALLIDO_BUILD_BENCH=OFF
   cmake --build build-tsan -j"$jobs"
   (cd build-tsan && ctest --output-on-failure -j2 --timeout 600)
 fi

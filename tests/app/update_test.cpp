@@ -1,9 +1,22 @@
 // The window's side of the self-update: the caption while an update runs,
-// back to normal when it fails, and no update for the running version.
+// back to normal when it fails, no update for the running version, and a
+// window closed while the update worker (and a search) still wait, and the
+// replace question asked in the window while the worker waits for it.
 
+#include <chrono>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
 #include <QTabBar>
+#include <QThread>
+#include <QTimer>
 
+#include "DemoReplies.h"
 #include "FormFixture.h"
+#include "Launcher.h"
+#include "TempDir.h"
+#include "ZipMaker.h"
 
 namespace {
 
@@ -52,4 +65,116 @@ TEST_F(TFormTest, RunningOrEmptyVersionStartsNoUpdate)
         EXPECT_EQ(server.RequestCount("/updates/u.zip"), 0u) << version;
         form.reset();
     }
+}
+
+TEST_F(TFormTest, ClosingTheWindowDuringAnUpdateDownloadNeitherHangsNorInstalls)
+{
+    TCannedReply soft;
+    soft.body = SoftInfoAnnouncing("20100901", base + "updates/slow.zip");
+    server.Set(kSoft, soft);
+    TCannedReply slow;
+    slow.body = std::string(4096, 'x');
+    slow.delayBeforeHeaders = std::chrono::seconds(60);
+    server.Set("/updates/slow.zip", slow);
+
+    StartForm();
+    ASSERT_TRUE(WaitUntil([this] { return server.RequestCount("/updates/slow.zip") == 1; }));
+    EXPECT_FALSE(form->MyUpdate1.Installed());
+    const auto started = std::chrono::steady_clock::now();
+    form.reset();
+    // The download is cut short; far below the reply's delay.
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
+}
+
+TEST_F(TFormTest, ClosingWhileASearchAndAnUpdateBothWaitStopsBothWorkers)
+{
+    TCannedReply soft;
+    soft.body = SoftInfoAnnouncing("20100901", base + "updates/slow.zip");
+    server.Set(kSoft, soft);
+    // The archive stalls half-way through its body, the search before its headers.
+    TCannedReply slowArchive;
+    slowArchive.body = std::string(64 * 1024, 'x');
+    slowArchive.stallMidBody = true;
+    slowArchive.bytesBeforeStall = 1024;
+    slowArchive.stallFor = std::chrono::seconds(60);
+    server.Set("/updates/slow.zip", slowArchive);
+    TCannedReply slowSearch;
+    slowSearch.body = demo::Items(base, 1, 40, "120");
+    slowSearch.delayBeforeHeaders = std::chrono::seconds(60);
+    server.Set(kItems, slowSearch);
+
+    StartForm(false);
+    ASSERT_TRUE(WaitUntil([this] {
+        return server.RequestCount("/updates/slow.zip") == 1 && server.RequestCount(kItems) == 1;
+    }));
+    ASSERT_TRUE(form->SearchRunning());
+    const auto started = std::chrono::steady_clock::now();
+    form.reset();
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
+    EXPECT_TRUE(SearchIdle.load());
+}
+
+TEST_F(TFormTest, ReplaceQuestionIsAskedInTheWindowWhileTheWorkerWaits)
+{
+    TTempDir dir;
+    const std::string prog = dir.Sub("prog");
+    WriteFile(prog + "config.ini", "old config");
+    TCannedReply archive;
+    archive.body = TZipMaker()
+                       .File("config.ini", "new config")
+                       .File("pallido-update-wintest", "#!/bin/sh\n", 0100755)
+                       .Bytes();
+    archive.contentType = "application/zip";
+    server.Set("/updates/u.zip", archive);
+    TCannedReply soft;
+    soft.body = SoftInfoAnnouncing("20100901", base + "updates/u.zip");
+    server.Set(kSoft, soft);
+    // The first search stays open, so the caption shows the update's outcome.
+    TCannedReply slowSearch;
+    slowSearch.body = demo::Items(base, 1, 40, "120");
+    slowSearch.delayBeforeHeaders = std::chrono::seconds(60);
+    server.Set(kItems, slowSearch);
+    // The new program "fails to start": the update ends as failed and leaves
+    // no clean-up script.
+    TRecordingLauncher launcher;
+    launcher.startResult = false;
+    SetLauncher(&launcher);
+
+    // Answers the box "No" once it shows, from its own event loop.
+    QString title;
+    QString text;
+    bool onGuiThread = false;
+    QTimer answer;
+    answer.setInterval(20);
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || !title.isEmpty())
+            return;
+        title = box->windowTitle();
+        text = box->text();
+        onGuiThread = QThread::currentThread() == qApp->thread();
+        box->button(QMessageBox::No)->click();
+    });
+    answer.start();
+
+    form = std::make_unique<TForm1>();
+    form->MyUpdate1.places = {dir.Sub("tmp"), prog, "", dir.Sub("cwd")};
+    localOnly.Install(form->Profile());
+    form->FormCreate();
+    form->show();
+    ASSERT_TRUE(WaitUntil([&] {
+        return !title.isEmpty() && form->SearchRunning() && form->windowTitle() == QStringLiteral("Pallido");
+    }));
+    answer.stop();
+    EXPECT_EQ(title, QStringLiteral("File Exists Alert"));
+    EXPECT_EQ(text, QStringLiteral("Replace existing file config.ini?"));
+    EXPECT_TRUE(onGuiThread);
+    EXPECT_FALSE(form->MyUpdate1.Installed());
+    form.reset(); // also joins the worker before its launcher calls are read
+    SetLauncher(nullptr);
+
+    EXPECT_EQ(ReadFile(prog + "config.ini"), "old config");
+    ASSERT_EQ(launcher.calls.size(), 1u);
+    EXPECT_EQ(launcher.calls[0].program, prog + "pallido-update-wintest");
+    EXPECT_TRUE(ListFolder(dir.Path() + "cwd").empty());
 }
