@@ -24,15 +24,8 @@ std::optional<TApiError> Category(const TCatalog& c, const TQueryString& q, TIte
 
 std::optional<TApiError> PriceRange(const TQueryString& q, TItemQuery& out)
 {
-    for (const char* key : {"start_price", "end_price"}) {
-        const std::string& text = q.Get(key);
-        if (text.empty())
-            continue;
-        const auto v = ParseHundredths(text);
-        if (!v)
-            return TApiError::Invalid(key);
-        (key[0] == 's' ? out.priceLo : out.priceHi) = *v;
-    }
+    if (auto error = Bounds(q, "start_price", "end_price", ParseHundredths, out.priceLo, out.priceHi))
+        return error;
     if (out.priceLo > out.priceHi)
         std::swap(out.priceLo, out.priceHi);
     return std::nullopt;

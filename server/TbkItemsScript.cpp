@@ -48,15 +48,9 @@ std::optional<TApiError> ReadSort(const TQueryString& q, TItemQuery& out)
 
 std::optional<TApiError> ReadCredit(const TQueryString& q, TItemQuery& out)
 {
-    for (const char* key : {"start_credit", "end_credit"}) {
-        const std::string& text = q.Get(key);
-        if (text.empty())
-            continue;
-        const auto v = ParseCreditLevel(text);
-        if (!v)
-            return TApiError::Invalid(key);
-        (key[0] == 's' ? out.creditLo : out.creditHi) = *v;
-    }
+    if (auto error = conditions::Bounds(q, "start_credit", "end_credit", ParseCreditLevel, out.creditLo,
+                                        out.creditHi))
+        return error;
     if (out.creditLo > out.creditHi)
         std::swap(out.creditLo, out.creditHi);
     return std::nullopt;
@@ -64,15 +58,9 @@ std::optional<TApiError> ReadCredit(const TQueryString& q, TItemQuery& out)
 
 std::optional<TApiError> ReadCommission(const TQueryString& q, TItemQuery& out)
 {
-    for (const char* key : {"start_commissionNum", "end_commissionNum"}) {
-        const std::string& text = q.Get(key);
-        if (text.empty())
-            continue;
-        const auto v = ParseId(text);
-        if (!v)
-            return TApiError::Invalid(key);
-        (key[0] == 's' ? out.commissionNumLo : out.commissionNumHi) = *v;
-    }
+    if (auto error = conditions::Bounds(q, "start_commissionNum", "end_commissionNum", ParseId,
+                                        out.commissionNumLo, out.commissionNumHi))
+        return error;
     // Rates come in hundredths of a percent, possibly with decimals; the
     // catalog holds whole hundredths, so the bounds are rounded inwards.
     for (const char* key : {"start_commissionRate", "end_commissionRate"}) {

@@ -10,7 +10,6 @@
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QPushButton>
 #include <QTabBar>
 #include <algorithm>
@@ -23,6 +22,7 @@
 #include "BrowserPane.h"
 #include "Messages.h"
 #include "Notebook.h"
+#include "ProcessMemory.h"
 #include "Unit1.h"
 #include "data.h"
 
@@ -45,52 +45,10 @@ void Spin(int ms)
     SpinUntil([] { return false; }, ms);
 }
 
-long PssKb(qint64 pid)
-{
-    QFile f(QStringLiteral("/proc/%1/smaps_rollup").arg(pid));
-    if (!f.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : f.readAll().split('\n'))
-        if (line.startsWith("Pss:"))
-            return line.mid(4).trimmed().split(' ').value(0).toLong();
-    return 0;
-}
-
-qint64 ParentOf(qint64 pid)
-{
-    QFile f(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!f.open(QIODevice::ReadOnly))
-        return 0;
-    const QByteArray stat = f.readAll();
-    const QList<QByteArray> rest = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
-    return rest.value(1).toLongLong();
-}
-
-// PSS of this process and all its descendants, by pid.
-std::map<qint64, long> ProcessTree()
-{
-    std::map<qint64, qint64> parents;
-    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
-        bool ok = false;
-        const qint64 pid = entry.toLongLong(&ok);
-        if (ok)
-            parents[pid] = ParentOf(pid);
-    }
-    std::map<qint64, long> tree;
-    const qint64 self = ::getpid();
-    for (const auto& [pid, parent] : parents)
-        for (qint64 p = pid; p > 1; p = parents.count(p) ? parents[p] : 0)
-            if (p == self) {
-                tree[pid] = PssKb(pid);
-                break;
-            }
-    return tree;
-}
-
 double TotalPssMb()
 {
     long total = 0;
-    for (const auto& [pid, kb] : ProcessTree()) {
+    for (const auto& [pid, kb] : bench::ProcessTreePss()) {
         std::printf("  pid %lld: %ld kB\n", static_cast<long long>(pid), kb);
         total += kb;
     }

@@ -11,19 +11,17 @@
 
 #include <QApplication>
 #include <QBuffer>
-#include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QImage>
 #include <QWidget>
 #include <cstdio>
-#include <map>
 #include <unistd.h>
 
 #include "BrowserEngine.h"
 #include "BrowserPane.h"
 #include "PageRender.h"
 #include "PaneProfile.h"
+#include "ProcessMemory.h"
 #include "SampleRows.h"
 #include "TestServer.h"
 
@@ -44,65 +42,6 @@ bool WaitFor(const bool& flag)
     while (!flag && timer.elapsed() < 15000)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     return flag;
-}
-
-long PssKb(qint64 pid)
-{
-    QFile f(QStringLiteral("/proc/%1/smaps_rollup").arg(pid));
-    if (!f.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : f.readAll().split('\n'))
-        if (line.startsWith("Pss:"))
-            return line.mid(4).trimmed().split(' ').value(0).toLong();
-    return 0;
-}
-
-qint64 ParentOf(qint64 pid)
-{
-    QFile f(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!f.open(QIODevice::ReadOnly))
-        return 0;
-    const QByteArray stat = f.readAll();
-    // pid (comm) state ppid ...; comm may hold blanks, so read after ')'.
-    const QList<QByteArray> rest = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
-    return rest.value(1).toLongLong();
-}
-
-QByteArray NameOf(qint64 pid)
-{
-    QFile f(QStringLiteral("/proc/%1/cmdline").arg(pid));
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    QByteArray cmd = f.readAll();
-    cmd.replace('\0', ' ');
-    const int type = cmd.indexOf("--type=");
-    QByteArray name = cmd.left(cmd.indexOf(' '));
-    name = name.mid(name.lastIndexOf('/') + 1);
-    if (type >= 0)
-        name += " " + cmd.mid(type, cmd.indexOf(' ', type) - type);
-    return name;
-}
-
-// This process and all its descendants.
-std::map<qint64, long> ProcessTree()
-{
-    std::map<qint64, qint64> parents;
-    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
-        bool ok = false;
-        const qint64 pid = entry.toLongLong(&ok);
-        if (ok)
-            parents[pid] = ParentOf(pid);
-    }
-    std::map<qint64, long> tree;
-    const qint64 self = ::getpid();
-    for (const auto& [pid, parent] : parents) {
-        for (qint64 p = pid; p > 1; p = parents.count(p) ? parents[p] : 0)
-            if (p == self) {
-                tree[pid] = PssKb(pid);
-                break;
-            }
-    }
-    return tree;
 }
 
 TCannedReply Jpeg(int side)
@@ -182,8 +121,8 @@ int main(int argc, char** argv)
         Spin(3000);
 
         long total = 0;
-        for (const auto& [pid, kb] : ProcessTree()) {
-            std::printf("%8lld %8.1f MB  %s\n", static_cast<long long>(pid), kb / 1024.0, NameOf(pid).constData());
+        for (const auto& [pid, kb] : bench::ProcessTreePss()) {
+            std::printf("%8lld %8.1f MB  %s\n", static_cast<long long>(pid), kb / 1024.0, bench::ProcessName(pid).constData());
             total += kb;
         }
         std::printf("total PSS %.1f MB\n", total / 1024.0);
