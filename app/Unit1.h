@@ -126,6 +126,7 @@ public:
     // Result tabs and paging.
     void StoreSearchResult();
     void CopyResultsToTab();
+    void CopyResultsTo(TAB& tab);
     void ActivateTab(int index);
     void UpdatePager();
     bool CloseTab(int index);
@@ -248,4 +249,18 @@ private:
     TPaneProfile* profile_ = nullptr;
     std::unique_ptr<Unit1::TMyThread> worker_;
     bool searchPending_ = false; // a worker's outcome has not been handled yet
+    // What the running search was started for, taken with its conditions.
+    // The tab strip and the tree stay usable while it runs, so its outcome
+    // goes by this, not by whatever tab, panel or tree selection is current
+    // when it arrives: a page lands in the tab that asked for it (nowhere if
+    // that tab was closed), a new tab gets the conditions that were searched.
+    struct TSearchOrigin {
+        TPanelValues panel;
+        QTreeWidgetItem* node = nullptr;
+        int view = 0;
+        int page = 1;
+        const TAB* tab = nullptr; // the tab asking for a page; none for a new search
+    };
+    TSearchOrigin origin_;
+    TAB* OriginTab() const;
 };

@@ -141,7 +141,9 @@ void TForm1::RequestPage()
 void TForm1::StartWorker()
 {
     JoinWorker();
-    Tbk_Items_Cond cond = SearchConditions(ReadPanel(), RequestedPage, BaseUrl);
+    origin_ = TSearchOrigin{ReadPanel(), bsSkinTreeView1->currentItem(), bsSkinComboBox4->currentIndex(),
+                            RequestedPage, ReuseTab ? SelectedTab() : nullptr};
+    Tbk_Items_Cond cond = SearchConditions(origin_.panel, RequestedPage, BaseUrl);
     worker_ = std::make_unique<Unit1::TMyThread>(Taobaoke_Items1, std::move(cond), this, SearchIdle);
     connect(worker_.get(), &Unit1::TMyThread::CaptionRequested, this, &QWidget::setWindowTitle,
             Qt::QueuedConnection);

@@ -52,37 +52,46 @@ TAB* TForm1::SelectedTab() const
     return TabList[static_cast<std::size_t>(i)].get();
 }
 
+TAB* TForm1::OriginTab() const
+{
+    for (const auto& tab : TabList)
+        if (tab.get() == origin_.tab)
+            return tab.get();
+    return nullptr;
+}
+
 void TForm1::StoreSearchResult()
 {
     if (!SearchResults)
         return;
-    const TPanelValues panel = ReadPanel();
+    const TPanelValues& panel = origin_.panel;
     const std::string key = ConditionKey(panel);
     if (bsSkinTabControl1->count() > 0 && ReuseTab) {
-        TAB* tab = SelectedTab();
-        if (!tab)
-            return;
+        // A page goes to the tab that asked for it, which need not be the
+        // one shown now; the shown one is activated again either way, which
+        // also gives it back its page buttons.
         // A page that came back without items leaves the tab as it was, so
         // the user is never stranded on an empty page without a pager.
-        if (!(*SearchResults)[0].title.empty()) {
+        TAB* tab = OriginTab();
+        if (tab && !(*SearchResults)[0].title.empty()) {
             tab->key = key;
-            tab->page_no = RequestedPage;
-            CopyResultsToTab();
+            tab->page_no = origin_.page;
+            CopyResultsTo(*tab);
         }
         ActivateTab(bsSkinTabControl1->currentIndex());
         return;
     }
     auto tab = std::make_unique<TAB>();
-    tab->page_no = RequestedPage;
+    tab->page_no = origin_.page;
     tab->key = key;
-    tab->node = bsSkinTreeView1->currentItem();
+    tab->node = origin_.node;
     tab->keyword = panel.keyword;
     tab->start_price = panel.startPrice;
     tab->end_price = panel.endPrice;
     tab->sort = panel.sort;
     tab->start_credit = panel.startCredit;
     tab->end_credit = panel.endCredit;
-    tab->view = bsSkinComboBox4->currentIndex();
+    tab->view = origin_.view;
     tab->area = panel.area;
     tab->guarantee = panel.guarantee;
     const QString caption = !tab->keyword.empty() ? Q(tab->keyword)
@@ -100,15 +109,20 @@ void TForm1::StoreSearchResult()
 
 void TForm1::CopyResultsToTab()
 {
-    TAB* tab = SelectedTab();
-    if (!tab || !SearchResults)
+    if (TAB* tab = SelectedTab())
+        CopyResultsTo(*tab);
+}
+
+void TForm1::CopyResultsTo(TAB& tab)
+{
+    if (!SearchResults)
         return;
-    for (Tbk_Items_Info& row : tab->items)
+    for (Tbk_Items_Info& row : tab.items)
         ClearRow(row);
     const ATbk_Items_Info& rows = *SearchResults;
-    tab->page_count = PageCount(rows[0].total_results);
-    for (std::size_t i = 0; i < tab->items.size() && !rows[i].title.empty(); ++i)
-        CopyRow(rows[i], tab->items[i]);
+    tab.page_count = PageCount(rows[0].total_results);
+    for (std::size_t i = 0; i < tab.items.size() && !rows[i].title.empty(); ++i)
+        CopyRow(rows[i], tab.items[i]);
 }
 
 void TForm1::ActivateTab(int index)

@@ -108,6 +108,8 @@ void TForm1::LoadChildCategories(QTreeWidgetItem* node)
         for (auto& tab : TabList)
             if (tab->node == old)
                 tab->node = node;
+        if (origin_.node == old)
+            origin_.node = node;
         if (bsSkinTreeView1->currentItem() == old)
             bsSkinTreeView1->setCurrentItem(node);
     }
