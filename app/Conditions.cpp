@@ -1,6 +1,7 @@
 #include "Conditions.h"
 
 #include "MD5.h"
+#include "PageCount.h"
 #include "data.h"
 
 std::string ConditionText(const TPanelValues& v)
@@ -51,15 +52,5 @@ Tbk_Items_Cond SearchConditions(const TPanelValues& v, int page, const std::stri
 
 int PageCount(const std::string& totalResults)
 {
-    if (totalResults.empty())
-        return 0;
-    long long total = 0;
-    for (char ch : totalResults) {
-        if (ch < '0' || ch > '9')
-            return 0;
-        if (total < 1000000)
-            total = total * 10 + (ch - '0');
-    }
-    const long long pages = (total + 39) / 40;
-    return static_cast<int>(pages > 99 ? 99 : pages);
+    return CountPages(totalResults, 40, 99);
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "PageCount.h"
 #include "SellerList.h"
 #include "data.h"
 
@@ -69,17 +70,7 @@ std::string BuildSellerList(const TResultRows& rows, TShopSlots& shops, const st
 
 int ShopPageCount(const std::string& totalResults)
 {
-    if (totalResults.empty())
-        return 0;
-    long long total = 0;
-    for (char ch : totalResults) {
-        if (ch < '0' || ch > '9')
-            return 0;
-        if (total < 1000000000LL)
-            total = total * 10 + (ch - '0');
-    }
-    const long long pages = (total + kShopPageItems - 1) / kShopPageItems;
-    return static_cast<int>(std::min<long long>(pages, kMaxShopPages));
+    return CountPages(totalResults, kShopPageItems, kMaxShopPages);
 }
 
 void StoreShopItems(SHOP_ITEM& shop, const ATb_Items_Info& rows)

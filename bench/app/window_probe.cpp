@@ -15,13 +15,12 @@
 #include <algorithm>
 #include <cstdio>
 #include <map>
-#include <unistd.h>
 #include <vector>
 
-#include "BrowserEngine.h"
 #include "BrowserPane.h"
 #include "Messages.h"
 #include "Notebook.h"
+#include "Offscreen.h"
 #include "ProcessMemory.h"
 #include "Unit1.h"
 #include "data.h"
@@ -74,11 +73,7 @@ public:
 
 int main(int argc, char** argv)
 {
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (::geteuid() == 0)
-        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-    PrepareBrowserPanes();
+    bench::PrepareOffscreenPanes();
     QApplication app(argc, argv);
     if (argc > 1)
         BaseUrl = FallbackUrl = argv[1];

@@ -7,19 +7,17 @@
 // Target: median under 80 ms.
 
 #include <QApplication>
-#include <QBuffer>
 #include <QElapsedTimer>
-#include <QImage>
 #include <QWebEnginePage>
 #include <QWidget>
 #include <algorithm>
 #include <cstdio>
-#include <unistd.h>
 #include <vector>
 
-#include "BrowserEngine.h"
 #include "BrowserPane.h"
+#include "JpegReply.h"
 #include "MyScrollBar.h"
+#include "Offscreen.h"
 #include "PageRender.h"
 #include "PaneProfile.h"
 #include "SampleRows.h"
@@ -30,19 +28,7 @@ namespace {
 constexpr int kWarmUp = 5;
 constexpr int kRuns = 60;
 
-TCannedReply Jpeg(int side, int shade)
-{
-    QImage image(side, side, QImage::Format_RGB32);
-    image.fill(QColor(40 + shade * 25, 120, 200 - shade * 20));
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "JPEG", 80);
-    TCannedReply reply;
-    reply.body = bytes.toStdString();
-    reply.contentType = "image/jpeg";
-    return reply;
-}
+QColor PictureColour(int k) { return QColor(40 + k * 25, 120, 200 - k * 20); }
 
 bool WaitFor(const bool& flag)
 {
@@ -78,19 +64,15 @@ TStats Stats(std::vector<double> ms)
 
 int main(int argc, char** argv)
 {
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (::geteuid() == 0)
-        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-    PrepareBrowserPanes();
+    bench::PrepareOffscreenPanes();
     QApplication app(argc, argv);
 
     TTestServer server;
     server.SetHandler("/img/", [](const TRecordedRequest&) { return TCannedReply{}; });
     for (int k = 0; k < 8; ++k) {
         const std::string name = "/img/item" + std::to_string(k) + ".jpg";
-        server.Set(name + "_160x160.jpg", Jpeg(160, k));
-        server.Set(name + "_sum.jpg", Jpeg(80, k));
+        server.Set(name + "_160x160.jpg", bench::JpegReply(160, PictureColour(k)));
+        server.Set(name + "_sum.jpg", bench::JpegReply(80, PictureColour(k)));
     }
 
     auto* profile = new TPaneProfile(&app);

@@ -10,15 +10,13 @@
 // visit to them).
 
 #include <QApplication>
-#include <QBuffer>
 #include <QElapsedTimer>
-#include <QImage>
 #include <QWidget>
 #include <cstdio>
-#include <unistd.h>
 
-#include "BrowserEngine.h"
 #include "BrowserPane.h"
+#include "JpegReply.h"
+#include "Offscreen.h"
 #include "PageRender.h"
 #include "PaneProfile.h"
 #include "ProcessMemory.h"
@@ -26,6 +24,8 @@
 #include "TestServer.h"
 
 namespace {
+
+const QColor kPicture(90, 140, 200);
 
 void Spin(int ms)
 {
@@ -44,29 +44,11 @@ bool WaitFor(const bool& flag)
     return flag;
 }
 
-TCannedReply Jpeg(int side)
-{
-    QImage image(side, side, QImage::Format_RGB32);
-    image.fill(QColor(90, 140, 200));
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "JPEG", 80);
-    TCannedReply reply;
-    reply.body = bytes.toStdString();
-    reply.contentType = "image/jpeg";
-    return reply;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (::geteuid() == 0)
-        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-    PrepareBrowserPanes();
+    bench::PrepareOffscreenPanes();
     QApplication app(argc, argv);
     std::printf("engine flags: %s\n", qgetenv("QTWEBENGINE_CHROMIUM_FLAGS").constData());
 
@@ -79,8 +61,8 @@ int main(int argc, char** argv)
     server.Set("/taobao/III/huodong.html", counter);
     const bool channels = argc > 1 && QByteArray(argv[1]) == "--channels";
     for (int k = 0; k < 8; ++k) {
-        server.Set("/img/item" + std::to_string(k) + ".jpg_160x160.jpg", Jpeg(160));
-        server.Set("/img/item" + std::to_string(k) + ".jpg_sum.jpg", Jpeg(80));
+        server.Set("/img/item" + std::to_string(k) + ".jpg_160x160.jpg", bench::JpegReply(160, kPicture));
+        server.Set("/img/item" + std::to_string(k) + ".jpg_sum.jpg", bench::JpegReply(80, kPicture));
     }
 
     auto* profile = new TPaneProfile(&app);
