@@ -413,6 +413,7 @@ TEST_F(TSellerTest, RealClicksOnASellerAndAnItemOpenTheConvertedLink)
     ASSERT_TRUE(WaitUntil([this] {
         return kit::Js(form->web2, QStringLiteral("document.links.length"), QWebEngineScript::ApplicationWorld).toInt() > 1;
     }));
+    ASSERT_TRUE(kit::WaitForPictures(form->web2));
     const QPoint seller = kit::CentreOf(form->web2, QStringLiteral("a .mytitle"), 1);
     ASSERT_GE(seller.x(), 0);
     kit::Click(form->web2, seller);
@@ -423,6 +424,7 @@ TEST_F(TSellerTest, RealClicksOnASellerAndAnItemOpenTheConvertedLink)
                        QWebEngineScript::ApplicationWorld)
                    .toInt() == 12;
     }));
+    ASSERT_TRUE(kit::WaitForPictures(form->webShop));
     // Item 2 of the first row, inside the visible part of the pane.
     const QPoint item = kit::CentreOf(form->webShop, QStringLiteral(".div_title a"), 2);
     ASSERT_GE(item.x(), 0);

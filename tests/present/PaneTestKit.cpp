@@ -197,4 +197,14 @@ void Settle(TBrowserPane* pane)
         Js(pane, QStringLiteral("0"), QWebEngineScript::ApplicationWorld);
 }
 
+bool WaitForPictures(TBrowserPane* pane)
+{
+    return WaitUntil([&] {
+        return Js(pane,
+                  QStringLiteral("Array.prototype.every.call(document.images, function (i) { return i.complete; })"),
+                  QWebEngineScript::ApplicationWorld)
+            .toBool();
+    });
+}
+
 } // namespace kit
