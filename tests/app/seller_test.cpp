@@ -494,6 +494,7 @@ TEST_F(TSellerTest, ClicksOnTheResultPageOpenTheItemsLinksOutsideAndThePaneStays
                        QWebEngineScript::ApplicationWorld)
                    .toInt() == 40;
     }));
+    ASSERT_TRUE(kit::WaitForPictures(form->web));
     const TAB* tab = form->SelectedTab();
     ASSERT_NE(tab, nullptr);
     kit::Click(form->web, kit::CentreOf(form->web, QStringLiteral(".div_pic"), 1));

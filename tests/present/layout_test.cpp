@@ -52,6 +52,7 @@ TEST(PageLayout, ListRowsKeepEveryCellOnTheirRow)
     TPaneWindow w(TPaneKind::Result, 651, 583);
     ASSERT_TRUE(kit::Start(w));
     ASSERT_TRUE(kit::Load(w, BuildResultListPage(SampleResultRows(pictures.Base(), 12))));
+    ASSERT_TRUE(kit::WaitForPictures(w.pane));
     const QVariantList items = Boxes(w.pane, ".item");
     ASSERT_EQ(items.size(), 12);
     for (const char* cell : {".div_pic", ".div_title", ".div_price", ".div_local", ".div_30", ".div_credit"}) {
@@ -77,6 +78,7 @@ TEST(PageLayout, BigPicturesHaveTitlePriceAndSellerBelowThePicture)
     TPaneWindow w(TPaneKind::Result, 651, 583);
     ASSERT_TRUE(kit::Start(w));
     ASSERT_TRUE(kit::Load(w, BuildResultGridPage(SampleResultRows(pictures.Base(), 6))));
+    ASSERT_TRUE(kit::WaitForPictures(w.pane));
     const QVariantList pics = Boxes(w.pane, ".div_pic");
     const QVariantList titles = Boxes(w.pane, ".div_title a");
     const QVariantList prices = Boxes(w.pane, ".div_price");
@@ -99,6 +101,7 @@ TEST(PageLayout, PicturesAreCentredInTheirFrames)
         TPaneWindow w(TPaneKind::Result, 651, 583);
         ASSERT_TRUE(kit::Start(w));
         ASSERT_TRUE(kit::Load(w, BuildResultPage(SampleResultRows(pictures.Base(), 3), view)));
+        ASSERT_TRUE(kit::WaitForPictures(w.pane));
         const QVariantList frames = Boxes(w.pane, ".div_pic");
         const QVariantList images = Boxes(w.pane, ".div_pic img");
         ASSERT_EQ(images.size(), 3);

@@ -1,10 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <cstdarg>
-#include <cstdio>
 #include <string>
 #include <vector>
 
+#include "Fmt.h"
 #include "HtmlEscape.h"
 #include "MD5.h"
 #include "PageRender.h"
@@ -16,16 +15,6 @@
 // converted to the 8-bit code page for the comparison.
 
 namespace {
-
-std::string Fmt(const char* format, ...)
-{
-    va_list args;
-    va_start(args, format);
-    char buffer[4096];
-    const int n = std::vsnprintf(buffer, sizeof buffer, format, args);
-    va_end(args);
-    return std::string(buffer, static_cast<std::size_t>(n));
-}
 
 // One result row, all values in UTF-8.
 struct TRow {

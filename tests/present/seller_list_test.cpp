@@ -1,9 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <cstdarg>
-#include <cstdio>
 #include <string>
 
+#include "Fmt.h"
 #include "ShopSlots.h"
 #include "codepage.h"
 #include "data.h"
@@ -13,16 +12,6 @@
 // to the 8-bit code page for the comparison.
 
 namespace {
-
-std::string Fmt(const char* format, ...)
-{
-    va_list args;
-    va_start(args, format);
-    char buffer[4096];
-    const int n = std::vsnprintf(buffer, sizeof buffer, format, args);
-    va_end(args);
-    return std::string(buffer, static_cast<std::size_t>(n));
-}
 
 const char* const kHead =
     "<head> <meta http-equiv=\"Content-Type\" content=\"text/html; charset=gb2312\" /> <style> "
