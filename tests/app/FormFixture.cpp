@@ -41,6 +41,13 @@ void TFormTest::TearDown()
     server.Stop();
 }
 
+std::chrono::steady_clock::duration TFormTest::CloseForm()
+{
+    const auto started = std::chrono::steady_clock::now();
+    form.reset();
+    return std::chrono::steady_clock::now() - started;
+}
+
 void TFormTest::StartForm(bool waitForFirstTab)
 {
     form = std::make_unique<TForm1>();

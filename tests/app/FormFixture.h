@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <memory>
 #include <string>
 
@@ -23,6 +24,9 @@ protected:
     void StartForm(bool waitForFirstTab = true);
     // Waits until no search is pending any more.
     bool WaitIdle(int ms = 30000);
+    // Closes the window (its workers stopped and joined) and says how long
+    // that took.
+    std::chrono::steady_clock::duration CloseForm();
     // Clicks the search picture and waits for the outcome.
     void Search();
     std::size_t Count(const std::string& path) const { return server.RequestCount(path); }

@@ -51,10 +51,13 @@ protected:
         return *form->SelectedTab();
     }
 
-    static std::string FirstTitle(const TAB& tab) { return AnsiToUtf8(tab.items[0].title); }
-    static std::string Prefix(int page, const std::string& keyword)
+    // Whether the tab holds the rows of that page of that keyword's search.
+    static testing::AssertionResult HoldsPage(const TAB& tab, int page, const std::string& keyword)
     {
-        return "第" + std::to_string(page) + "页 " + keyword + " ";
+        const std::string title = AnsiToUtf8(tab.items[0].title);
+        if (title.rfind("第" + std::to_string(page) + "页 " + keyword + " ", 0) == 0)
+            return testing::AssertionSuccess();
+        return testing::AssertionFailure() << title;
     }
 
     std::string slowKeyword;
@@ -81,13 +84,13 @@ TEST_F(TOutcomeTest, APageLandsInTheTabThatAskedForItEvenWhenAnotherIsShown)
     EXPECT_EQ(form->bsSkinTabControl1->currentIndex(), 2);
     const TAB& k2 = *form->SelectedTab();
     EXPECT_EQ(k2.page_no, 1);
-    EXPECT_EQ(FirstTitle(k2).rfind(Prefix(1, "k2"), 0), 0u) << FirstTitle(k2);
+    EXPECT_TRUE(HoldsPage(k2, 1, "k2"));
     EXPECT_TRUE(form->NextBut->isEnabled());
     EXPECT_EQ(form->RequestedPage, 1);
     // k1 has its page 2.
     const TAB& k1 = TabAt(1);
     EXPECT_EQ(k1.page_no, 2);
-    EXPECT_EQ(FirstTitle(k1).rfind(Prefix(2, "k1"), 0), 0u) << FirstTitle(k1);
+    EXPECT_TRUE(HoldsPage(k1, 2, "k1"));
 }
 
 TEST_F(TOutcomeTest, APageForATabClosedMeanwhileIsDropped)
@@ -104,10 +107,10 @@ TEST_F(TOutcomeTest, APageForATabClosedMeanwhileIsDropped)
     ASSERT_EQ(form->bsSkinTabControl1->count(), 2);
     const TAB& k1 = TabAt(1);
     EXPECT_EQ(k1.page_no, 1);
-    EXPECT_EQ(FirstTitle(k1).rfind(Prefix(1, "k1"), 0), 0u) << FirstTitle(k1);
+    EXPECT_TRUE(HoldsPage(k1, 1, "k1"));
     const TAB& first = TabAt(0);
     EXPECT_EQ(first.page_no, 1);
-    EXPECT_EQ(FirstTitle(first).rfind(Prefix(1, ""), 0), 0u) << FirstTitle(first);
+    EXPECT_TRUE(HoldsPage(first, 1, ""));
 }
 
 TEST_F(TOutcomeTest, ANewTabKeepsTheConditionsAndCategoryThatWereSearched)
@@ -135,7 +138,7 @@ TEST_F(TOutcomeTest, ANewTabKeepsTheConditionsAndCategoryThatWereSearched)
     const TAB& k3 = *form->SelectedTab();
     EXPECT_EQ(k3.keyword, "k3");
     EXPECT_EQ(k3.node, tree->topLevelItem(3));
-    EXPECT_EQ(FirstTitle(k3).rfind(Prefix(1, "k3"), 0), 0u) << FirstTitle(k3);
+    EXPECT_TRUE(HoldsPage(k3, 1, "k3"));
     EXPECT_EQ(tree->currentItem(), tree->topLevelItem(3));
     // Searching the same again finds this tab instead of asking.
     const std::size_t asked = Count(kItems);
@@ -147,7 +150,7 @@ TEST_F(TOutcomeTest, ANewTabKeepsTheConditionsAndCategoryThatWereSearched)
     EXPECT_EQ(Count(kItems), asked);
     // k1 kept its own page.
     const TAB& k1 = TabAt(1);
-    EXPECT_EQ(FirstTitle(k1).rfind(Prefix(1, "k1"), 0), 0u) << FirstTitle(k1);
+    EXPECT_TRUE(HoldsPage(k1, 1, "k1"));
 }
 
 TEST_F(TOutcomeTest, RapidClicksWhileSearchesRunLeaveEveryTabWithItsOwnRows)
@@ -182,8 +185,7 @@ TEST_F(TOutcomeTest, RapidClicksWhileSearchesRunLeaveEveryTabWithItsOwnRows)
         EXPECT_EQ(tab.keyword, keywords[i]);
         EXPECT_GE(tab.page_no, 1);
         EXPECT_LE(tab.page_no, tab.page_count);
-        EXPECT_EQ(FirstTitle(tab).rfind(Prefix(tab.page_no, keywords[i]), 0), 0u)
-            << "tab " << i << ": " << FirstTitle(tab);
+        EXPECT_TRUE(HoldsPage(tab, tab.page_no, keywords[i])) << "tab " << i;
     }
     // And a search still running when the window closes.
     form->bsSkinComboBox1->setEditText(QStringLiteral("k9"));
