@@ -5,6 +5,7 @@
 
 #include "BrowserEngine.h"
 #include "Unit1.h"
+#include "UpdateKey.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 // Sanitizer builds only: the browser engine library (not built by us) frees
@@ -27,6 +28,8 @@ int main(int argc, char* argv[])
     int rc = 0;
     {
         TForm1 form;
+        // Update archives must be signed with the key this program was built with.
+        form.MyUpdate1.publicKey = UpdatePublicKey();
         form.FormCreate();
         form.show();
         rc = QApplication::exec();

@@ -18,18 +18,59 @@ bool IsExecutableFile(const std::string& path)
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::access(path.c_str(), X_OK) == 0;
 }
 
+struct TArgv {
+    explicit TArgv(const std::string& path, const std::vector<std::string>& args) : store{path}
+    {
+        store.insert(store.end(), args.begin(), args.end());
+        for (auto& a : store)
+            pointers.push_back(a.data());
+        pointers.push_back(nullptr);
+    }
+    std::vector<std::string> store;
+    std::vector<char*> pointers;
+};
+
+// In a freshly forked child: output to /dev/null, then exec; on failure the
+// error number goes down `errorPipe` and the child ends.
+[[noreturn]] void ExecQuietly(TArgv& argv, int errorPipe)
+{
+    const int devnull = ::open("/dev/null", O_RDWR);
+    if (devnull >= 0) {
+        ::dup2(devnull, 0);
+        ::dup2(devnull, 1);
+        ::dup2(devnull, 2);
+    }
+    ::execv(argv.pointers[0], argv.pointers.data());
+    const int err = errno;
+    [[maybe_unused]] ssize_t n = ::write(errorPipe, &err, sizeof err);
+    ::_exit(127);
+}
+
+// True when the close-on-exec pipe closed without an error number: exec
+// succeeded.
+bool ExecSucceeded(int readEnd)
+{
+    int err = 0;
+    ssize_t n;
+    while ((n = ::read(readEnd, &err, sizeof err)) < 0 && errno == EINTR) {
+    }
+    ::close(readEnd);
+    return n == 0;
+}
+
+bool WaitForExit(pid_t pid, int* status)
+{
+    while (::waitpid(pid, status, 0) < 0)
+        if (errno != EINTR)
+            return false;
+    return true;
+}
+
 // fork, setsid, fork again and exec, so the program is not our child and
 // outlives us; a close-on-exec pipe tells whether exec succeeded.
 bool SpawnDetached(const std::string& path, const std::vector<std::string>& args)
 {
-    std::vector<std::string> argvStore;
-    argvStore.push_back(path);
-    argvStore.insert(argvStore.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (auto& a : argvStore)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-
+    TArgv argv(path, args);
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC) != 0)
         return false;
@@ -45,27 +86,41 @@ bool SpawnDetached(const std::string& path, const std::vector<std::string>& args
         const pid_t grandchild = ::fork();
         if (grandchild != 0)
             ::_exit(grandchild < 0 ? 1 : 0);
-        const int devnull = ::open("/dev/null", O_RDWR);
-        if (devnull >= 0) {
-            ::dup2(devnull, 0);
-            ::dup2(devnull, 1);
-            ::dup2(devnull, 2);
-        }
-        ::execv(argv[0], argv.data());
-        const int err = errno;
-        [[maybe_unused]] ssize_t n = ::write(fds[1], &err, sizeof err);
-        ::_exit(127);
+        ExecQuietly(argv, fds[1]);
     }
     ::close(fds[1]);
     int status = 0;
-    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    const bool waited = WaitForExit(child, &status);
+    const bool execOk = ExecSucceeded(fds[0]);
+    return waited && WIFEXITED(status) && WEXITSTATUS(status) == 0 && execOk;
+}
+
+// fork, setsid and exec: our child, so waitpid tells when it ends, yet in a
+// session of its own, so it is not taken down with ours.
+long SpawnChild(const std::string& path, const std::vector<std::string>& args)
+{
+    TArgv argv(path, args);
+    int fds[2];
+    if (::pipe2(fds, O_CLOEXEC) != 0)
+        return -1;
+    const pid_t child = ::fork();
+    if (child < 0) {
+        ::close(fds[0]);
+        ::close(fds[1]);
+        return -1;
     }
-    int err = 0;
-    ssize_t n;
-    while ((n = ::read(fds[0], &err, sizeof err)) < 0 && errno == EINTR) {
+    if (child == 0) {
+        ::close(fds[0]);
+        ::setsid();
+        ExecQuietly(argv, fds[1]);
     }
-    ::close(fds[0]);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0 && n == 0;
+    ::close(fds[1]);
+    if (!ExecSucceeded(fds[0])) {
+        int status = 0;
+        WaitForExit(child, &status);
+        return -1;
+    }
+    return static_cast<long>(child);
 }
 
 class TSystemLauncher : public ILauncher {
@@ -76,6 +131,23 @@ public:
         if (path.empty())
             return false;
         return SpawnDetached(path, args);
+    }
+
+    long StartChild(const std::string& program, const std::vector<std::string>& args) override
+    {
+        const std::string path = FindProgram(program);
+        return path.empty() ? -1 : SpawnChild(path, args);
+    }
+
+    bool ChildRunning(long pid) override
+    {
+        if (pid <= 0)
+            return false;
+        int status = 0;
+        pid_t r;
+        while ((r = ::waitpid(static_cast<pid_t>(pid), &status, WNOHANG)) < 0 && errno == EINTR) {
+        }
+        return r == 0;
     }
 
     bool OpenUrl(const std::string& url) override
@@ -162,6 +234,14 @@ bool TRecordingLauncher::StartDetached(const std::string& program,
     calls.push_back({program, args, {}});
     return startResult;
 }
+
+long TRecordingLauncher::StartChild(const std::string& program, const std::vector<std::string>& args)
+{
+    calls.push_back({program, args, {}});
+    return startResult ? 1 : -1;
+}
+
+bool TRecordingLauncher::ChildRunning(long pid) { return pid > 0 && childRuns; }
 
 bool TRecordingLauncher::OpenUrl(const std::string& url)
 {

@@ -12,6 +12,13 @@ public:
     // Starts `program` (a path, or a bare name searched in PATH) detached from
     // this process, with its output discarded. False when it cannot be started.
     virtual bool StartDetached(const std::string& program, const std::vector<std::string>& args) = 0;
+    // Starts `program` as a child of this process in a session of its own
+    // (it outlives this process), with its output discarded, so that the
+    // caller can watch whether it keeps running. Its process id, or -1 when
+    // it cannot be started.
+    virtual long StartChild(const std::string& program, const std::vector<std::string>& args) = 0;
+    // True while the child `pid` from StartChild has not ended.
+    virtual bool ChildRunning(long pid) = 0;
     // Hands an http or https address to the desktop's default browser; any
     // other scheme is refused (false) and nothing is started.
     virtual bool OpenUrl(const std::string& url) = 0;
@@ -43,8 +50,11 @@ public:
         std::string url;
     };
     bool StartDetached(const std::string& program, const std::vector<std::string>& args) override;
+    long StartChild(const std::string& program, const std::vector<std::string>& args) override;
+    bool ChildRunning(long pid) override;
     bool OpenUrl(const std::string& url) override;
 
     std::vector<Call> calls;
     bool startResult = true;
+    bool childRuns = true; // what ChildRunning answers
 };

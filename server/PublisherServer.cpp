@@ -31,6 +31,7 @@ using httplib::Response;
 constexpr const char* kXml = "text/xml; charset=utf-8";
 constexpr const char* kHtml = "text/html; charset=utf-8";
 constexpr std::size_t kMaxArchiveBytes = 256u << 20;
+constexpr const char* kSignatureSuffix = ".minisig";
 
 bool IsScriptPath(const std::string& path)
 {
@@ -228,14 +229,17 @@ void TPublisherServer::Route()
         res.set_content(pages_->Category(*category, PageNumber(q)), kHtml);
     });
 
+    // The update archive and, beside it, its detached signature.
     h.Get("/update/(.+)", [this](const Request& req, Response& res) {
-        std::string archive;
-        if (req.path != softInfo_->ArchivePath() || options_.updateArchive.empty() ||
-            !ReadFile(options_.updateArchive, archive)) {
+        const std::string& archivePath = softInfo_->ArchivePath();
+        const bool signature = req.path == archivePath + kSignatureSuffix;
+        std::string body;
+        if ((req.path != archivePath && !signature) || options_.updateArchive.empty() ||
+            !ReadFile(options_.updateArchive + (signature ? kSignatureSuffix : ""), body)) {
             res.status = 404;
             return;
         }
-        res.set_content(std::move(archive), "application/zip");
+        res.set_content(std::move(body), signature ? "text/plain" : "application/zip");
         res.set_header("Cache-Control", "no-store");
     });
 

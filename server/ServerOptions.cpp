@@ -88,7 +88,8 @@ Serves the publisher scripts, pages and pictures for Pallido on 127.0.0.1.
                            (default pallido-catalog.sqlite)
   --announce-version TEXT  version announced to clients (default 20100823)
   --page-caption TEXT      caption of the client's activity page (default 热门活动)
-  --update-archive FILE    ZIP archive served at the announced update address
+  --update-archive FILE    ZIP archive served at the announced update address;
+                           FILE.minisig, when present, is served beside it
   --update-name TEXT       name of the update announced to clients (default pallido-update)
   --quiet                  print nothing but errors
   --help                   show this text

@@ -74,6 +74,7 @@ bool TArchiveUnpacker::Unpack(const std::string& archivePath, const std::string&
 {
     error_.clear();
     written_.clear();
+    mayWrite_.clear();
     totalBytes_ = 0;
     int code = 0;
     ZipPtr archive(zip_open(archivePath.c_str(), ZIP_RDONLY, &code));
@@ -82,6 +83,8 @@ bool TArchiveUnpacker::Unpack(const std::string& archivePath, const std::string&
     const zip_int64_t count = zip_get_num_entries(archive.get(), 0);
     if (count < 0)
         return Fail("cannot read the archive directory");
+    if (static_cast<std::uint64_t>(count) > kMaxEntries)
+        return Fail("the archive has more than " + std::to_string(kMaxEntries) + " entries");
     std::string folder = destFolder;
     if (folder.empty() || folder.back() != '/')
         folder += '/';
@@ -125,17 +128,17 @@ bool TArchiveUnpacker::Extract(TEntryCursor& entry)
         return true;
     const std::string target = entry.destFolder + name;
     struct stat existing {};
-    if (::lstat(target.c_str(), &existing) == 0) {
-        if (S_ISDIR(existing.st_mode))
-            return Fail("a folder is in the way of " + target);
-        if (!hooks_.askReplace || !hooks_.askReplace(Utf8ToAnsi(name)))
-            return true;
-    }
+    const bool exists = ::lstat(target.c_str(), &existing) == 0;
+    if (exists && S_ISDIR(existing.st_mode))
+        return Fail("a folder is in the way of " + target);
+    if (!MayWrite(name, exists))
+        return true;
 
     ZipFilePtr in(zip_fopen_index(entry.archive, entry.index, 0));
     if (!in)
         return Fail("cannot read entry " + rawName + ": " + zip_strerror(entry.archive));
-    TReplacingFile out(target);
+    const bool executable = fromUnix && (unixMode & 0111) != 0;
+    TReplacingFile out(target, executable ? 0755 : 0644);
     if (!out.Ok())
         return Fail(out.Error());
     std::unique_ptr<char[]> buffer(new char[kChunk]);
@@ -153,12 +156,22 @@ bool TArchiveUnpacker::Extract(TEntryCursor& entry)
         if (!out.Write(buffer.get(), static_cast<std::size_t>(n)))
             return Fail(out.Error());
     }
-    if (fromUnix && (unixMode & 0777) != 0 && !out.SetMode(unixMode & 0777))
-        return Fail(out.Error());
     if (opsys == kDosOpsys && (attributes & kDosReadOnly) && !out.MakeReadOnly())
         return Fail(out.Error());
     if (!out.Commit())
         return Fail(out.Error());
     written_.push_back(name);
     return true;
+}
+
+bool TArchiveUnpacker::MayWrite(const std::string& name, bool exists)
+{
+    const auto known = mayWrite_.find(name);
+    if (known != mayWrite_.end())
+        return known->second;
+    // A file that was there before this archive is replaced only after a Yes;
+    // the answer holds for every later entry of the same name.
+    const bool yes = !exists || (hooks_.askReplace && hooks_.askReplace(Utf8ToAnsi(name)));
+    mayWrite_.emplace(name, yes);
+    return yes;
 }

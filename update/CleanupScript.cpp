@@ -1,5 +1,12 @@
 #include "CleanupScript.h"
 
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
 bool Contains(const std::string& text, const char* bytes, std::size_t count)
@@ -70,4 +77,40 @@ std::string ShellQuote(const std::string& text)
             quoted += c;
     }
     return quoted + "'";
+}
+
+bool WriteCleanupScript(const std::string& folder, TCleanupJob& job, std::string* error)
+{
+    auto fail = [error](std::string text) {
+        if (error)
+            *error = std::move(text);
+        return false;
+    };
+    std::string path = folder;
+    if (path.empty() || path.back() != '/')
+        path += '/';
+    path += "pallido-cleanup-XXXXXX";
+    const int fd = ::mkostemp(path.data(), O_CLOEXEC);
+    if (fd < 0)
+        return fail("cannot create a clean-up script in " + folder + ": " + std::strerror(errno));
+    job.scriptPath = path;
+    const std::string text = CleanupScriptText(NativeScriptKind(), job);
+    bool ok = !text.empty() && ::fchmod(fd, 0700) == 0;
+    for (std::size_t done = 0; ok && done < text.size();) {
+        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        ok = n > 0;
+        if (ok)
+            done += static_cast<std::size_t>(n);
+    }
+    const int err = errno;
+    ok = ::close(fd) == 0 && ok;
+    if (!ok) {
+        ::unlink(path.c_str());
+        job.scriptPath.clear();
+        return fail(text.empty() ? "no safe clean-up script for " + job.programName
+                                 : "cannot write " + path + ": " + std::strerror(err));
+    }
+    return true;
 }

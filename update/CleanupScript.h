@@ -6,7 +6,7 @@
 
 enum class TScriptKind {
     WindowsBatch, // "update.bat": retries the deletion until it succeeds
-    PosixShell,   // "update.sh": waits for the process id, then deletes
+    PosixShell,   // waits for the process id, then deletes; written under a unique name
 };
 
 struct TCleanupJob {
@@ -16,7 +16,9 @@ struct TCleanupJob {
     std::string scriptPath;    // where the script itself is written
 };
 
-// The script's file name: "update.bat" or "update.sh".
+// The batch's own file name, "update.bat", which its last line deletes; the
+// shell script deletes itself by its full path, so any name works ("update.sh"
+// is only its usual one).
 const char* CleanupScriptName(TScriptKind kind);
 // The kind used on the platform this is built for.
 TScriptKind NativeScriptKind();
@@ -28,6 +30,12 @@ TScriptKind NativeScriptKind();
 // name, a name with a folder separator, NUL, CR, LF, or a double quote for
 // the batch), in which case no script should be written.
 std::string CleanupScriptText(TScriptKind kind, const TCleanupJob& job);
+
+// Writes the native script for `job` under a new unique name in `folder`
+// (created with mkstemp, mode 0700, so no file of the user's is ever
+// replaced) and sets `job.scriptPath` to it. False, with nothing left
+// behind, when the script cannot be written or expressed safely.
+bool WriteCleanupScript(const std::string& folder, TCleanupJob& job, std::string* error);
 
 // `text` in single quotes for a POSIX shell, embedded quotes escaped.
 std::string ShellQuote(const std::string& text);

@@ -1,6 +1,8 @@
 #include "myupdate.h"
 
+#include <chrono>
 #include <cstdio>
+#include <thread>
 
 #include <unistd.h>
 
@@ -8,6 +10,7 @@
 #include "CleanupScript.h"
 #include "FileNames.h"
 #include "Launcher.h"
+#include "Minisign.h"
 #include "ReplacingFile.h"
 #include "System.h"
 #include "UpdateThread.h"
@@ -24,14 +27,37 @@ THttpClient::Options DownloadOptions()
     return o;
 }
 
+constexpr std::size_t kMaxSignatureBytes = 4096;
+constexpr const char* kSignatureSuffix = ".minisig";
+
+bool FolderWritable(const std::string& folder)
+{
+    return !folder.empty() && ::access(folder.c_str(), W_OK | X_OK) == 0;
+}
+
+// Sets a client's body limit for the life of one request.
+class TBodyLimit {
+public:
+    TBodyLimit(THttpClient& http, std::size_t limit) : http_(http), saved_(http.Settings().maxBodyBytes)
+    {
+        http_.Settings().maxBodyBytes = limit;
+    }
+    ~TBodyLimit() { http_.Settings().maxBodyBytes = saved_; }
+    TBodyLimit(const TBodyLimit&) = delete;
+    TBodyLimit& operator=(const TBodyLimit&) = delete;
+
+private:
+    THttpClient& http_;
+    std::size_t saved_;
+};
+
 } // namespace
 
 using myupdate::WM_UPDATE_DONE;
 using myupdate::WM_UPDATE_FAILED;
 
 TMyUpdate::TMyUpdate()
-    : places{platform::TempFolder(), platform::ExecutableFolder(), platform::ExecutableName(),
-             platform::CurrentFolder()},
+    : places{platform::TempFolder(), platform::ExecutableFolder(), platform::ExecutableName()},
       http(std::make_unique<THttpClient>(DownloadOptions()))
 {
 }
@@ -49,6 +75,10 @@ bool TMyUpdate::CheckUpdate(const TUpdateForm& window, const SOFT_INFO& softInfo
                             const std::string& currentVersion)
 {
     if (worker_ || softInfo.version.empty() || softInfo.version == currentVersion)
+        return false;
+    // Nothing is trusted without a key; a folder the user cannot write to is
+    // kept up to date by whoever installed it.
+    if (!ParseMinisignKey(publicKey) || !FolderWritable(places.programFolder))
         return false;
     form.Attach(window);
     info = softInfo;
@@ -86,15 +116,36 @@ bool TMyUpdate::Install()
 
     const std::string program = places.programFolder + name + platform::ExecutableSuffix();
     // Not started once the window is closing: the user ended the program.
-    const bool started = form.RunUnlessClosed(
-        [&program] { return Launcher().StartDetached(program, {}); });
+    long pid = -1;
+    const bool started = form.RunUnlessClosed([&program, &pid] {
+        pid = Launcher().StartChild(program, {});
+        return pid > 0;
+    });
     if (!started) {
         SetError("cannot start " + program);
+        return false;
+    }
+    if (!KeepsRunning(pid)) {
+        SetError(program + " did not keep running");
         return false;
     }
     startedProgram_ = program;
     installed.store(true);
     return true;
+}
+
+bool TMyUpdate::KeepsRunning(long pid)
+{
+    using namespace std::chrono;
+    const auto end = steady_clock::now() + milliseconds(confirmRunningMs);
+    for (;;) {
+        if (!Launcher().ChildRunning(pid) || form.Closed())
+            return false;
+        const auto left = end - steady_clock::now();
+        if (left <= steady_clock::duration::zero())
+            return true;
+        std::this_thread::sleep_for(std::min<steady_clock::duration>(left, milliseconds(20)));
+    }
 }
 
 bool TMyUpdate::DownloadFile(const std::string& url, const std::string& path)
@@ -104,9 +155,36 @@ bool TMyUpdate::DownloadFile(const std::string& url, const std::string& path)
         SetError("download of " + url + " failed: " + http->LastError());
         return false;
     }
+    if (!Verified(url, body)) {
+        std::string().swap(body); // nothing of an unverified archive is kept
+        return false;
+    }
     std::string error;
     if (!TReplacingFile::WriteAll(path, body, &error)) {
         SetError(error);
+        return false;
+    }
+    return true;
+}
+
+bool TMyUpdate::Verified(const std::string& url, const std::string& archive)
+{
+    const auto key = ParseMinisignKey(publicKey);
+    if (!key) {
+        SetError("no update key");
+        return false;
+    }
+    std::string signature;
+    {
+        TBodyLimit limit(*http, kMaxSignatureBytes);
+        if (!http->Get(url + kSignatureSuffix, signature)) {
+            SetError("download of the signature failed: " + http->LastError());
+            return false;
+        }
+    }
+    std::string why;
+    if (!VerifyMinisign(*key, archive, signature, AnsiToUtf8(info.version), &why)) {
+        SetError("the update is refused: " + why);
         return false;
     }
     return true;
@@ -132,20 +210,19 @@ void TMyUpdate::LeaveCleanupScript()
     if (places.executableName.empty() ||
         startedProgram_ == places.programFolder + places.executableName)
         return;
-    const TScriptKind kind = NativeScriptKind();
     TCleanupJob job;
     job.programFolder = places.programFolder;
     job.programName = places.executableName;
     job.pid = static_cast<long>(::getpid());
-    job.scriptPath = places.scriptFolder + CleanupScriptName(kind);
-    const std::string text = CleanupScriptText(kind, job);
     std::string error;
-    if (text.empty() || !TReplacingFile::WriteAll(job.scriptPath, text, &error)) {
-        SetError(text.empty() ? "no safe clean-up script for " + job.programName : error);
+    if (!WriteCleanupScript(places.tempFolder, job, &error)) {
+        SetError(error);
         return;
     }
-    if (!Launcher().StartDetached("/bin/sh", {job.scriptPath}))
+    if (!Launcher().StartDetached("/bin/sh", {job.scriptPath})) {
         SetError("cannot start " + job.scriptPath);
+        ::unlink(job.scriptPath.c_str());
+    }
 }
 
 std::string TMyUpdate::LastError() const

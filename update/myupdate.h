@@ -1,10 +1,17 @@
 #pragma once
 // The self-updater. When the software information announces a version other
-// than the running one, a worker thread downloads the update archive into the
-// temporary folder, unpacks it flat into the program's folder, starts the new
-// program and posts WM_UPDATE_DONE (WM_UPDATE_FAILED on any failure). When
-// the updater is destroyed after a successful start, it leaves a clean-up
-// script that deletes the old executable once this process has ended.
+// than the running one, a worker thread downloads the update archive and its
+// detached minisign signature, checks the signature against the key built
+// into the program (and that it was made for the announced version) before
+// anything is written, keeps the archive in the temporary folder, unpacks it
+// flat into the program's folder, starts the new program and, once that is
+// still running two seconds later, posts WM_UPDATE_DONE (WM_UPDATE_FAILED on
+// any failure). When the updater is destroyed after a successful start, it
+// leaves a clean-up script that deletes the old executable once this process
+// has ended.
+//
+// Without a usable key, or where the program folder is not writable (a
+// package manager's install), the program never updates itself.
 //
 // Threads: CheckUpdate and the destructor run on the GUI thread, everything
 // else on the worker. The destructor stops a running update (aborts the
@@ -34,7 +41,6 @@ public:
         std::string tempFolder;     // the archive is downloaded here
         std::string programFolder;  // unpacked here; the new program starts from here
         std::string executableName; // the running executable, deleted by the script
-        std::string scriptFolder;   // the clean-up script is written here
     };
 
     TMyUpdate();
@@ -43,15 +49,18 @@ public:
     TMyUpdate& operator=(const TMyUpdate&) = delete;
 
     // Starts the update worker when `info.version` is neither empty nor equal
-    // to `currentVersion` (byte for byte; older versions update too). True
-    // when it started. At most one update per updater.
+    // to `currentVersion` (byte for byte; older versions update too), a
+    // public key is set and the program folder is writable. True when it
+    // started. At most one update per updater.
     bool CheckUpdate(const TUpdateForm& window, const SOFT_INFO& softInfo,
                      const std::string& currentVersion);
 
     // The worker's sequence; ends by posting one of the two messages.
     void RunUpdate();
     // GET `url` into memory (at most 256 MiB, failing after 60 s without
-    // data), then write it to `path`; no file appears unless all arrived.
+    // data) and its signature at `url` + ".minisig" (at most 4 KiB), verify
+    // it, then write the archive to `path`; no file appears unless all
+    // arrived and the signature holds.
     bool DownloadFile(const std::string& url, const std::string& path);
     // Unpacks `archivePath` flat into `destFolder` (see TArchiveUnpacker).
     bool UnpackArchive(const std::string& archivePath, const std::string& destFolder);
@@ -63,6 +72,11 @@ public:
 
     TPlaces places;
     std::uint64_t maxUnpackedBytes = std::uint64_t(1) << 30;
+    // The minisign public key line the archives must be signed with; set by
+    // the program from its build. Empty: no update.
+    std::string publicKey;
+    // How long the new program must keep running before the update counts.
+    long confirmRunningMs = 2000;
 
     TWindowLink form;                  // the window's callbacks
     SOFT_INFO info;                    // the updater's own copy
@@ -71,6 +85,8 @@ public:
 
 private:
     bool Install();
+    bool Verified(const std::string& url, const std::string& archive);
+    bool KeepsRunning(long pid);
     void LeaveCleanupScript();
     void SetError(std::string text);
 

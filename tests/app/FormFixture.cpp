@@ -51,6 +51,7 @@ std::chrono::steady_clock::duration TFormTest::CloseForm()
 void TFormTest::StartForm(bool waitForFirstTab)
 {
     form = std::make_unique<TForm1>();
+    form->MyUpdate1.publicKey = updateSigner.PublicKeyLine();
     localOnly.Install(form->Profile());
     form->FormCreate();
     form->show();

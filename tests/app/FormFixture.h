@@ -12,6 +12,7 @@
 
 #include "GuiHelpers.h"
 #include "TestServer.h"
+#include "TestSigner.h"
 #include "Unit1.h"
 
 class TFormTest : public ::testing::Test {
@@ -39,6 +40,8 @@ protected:
     std::string base;
     std::unique_ptr<TForm1> form;
     TLocalOnly localOnly;
+    // The key the window's updater trusts, made for this test.
+    TTestSigner updateSigner;
     // Items search replies: total_results text and rows per page.
     std::string total = "120";
     int rowsPerPage = 40;

@@ -122,6 +122,7 @@ TEST_F(TFormTest, ReplaceQuestionIsAskedInTheWindowWhileTheWorkerWaits)
                        .Bytes();
     archive.contentType = "application/zip";
     server.Set("/updates/u.zip", archive);
+    server.Set("/updates/u.zip.minisig", updateSigner.SignVersion(archive.body, "20100901"));
     TCannedReply soft;
     soft.body = SoftInfoAnnouncing("20100901", base + "updates/u.zip");
     server.Set(kSoft, soft);
@@ -154,7 +155,8 @@ TEST_F(TFormTest, ReplaceQuestionIsAskedInTheWindowWhileTheWorkerWaits)
     answer.start();
 
     form = std::make_unique<TForm1>();
-    form->MyUpdate1.places = {dir.Sub("tmp"), prog, "", dir.Sub("cwd")};
+    form->MyUpdate1.places = {dir.Sub("tmp"), prog, ""};
+    form->MyUpdate1.publicKey = updateSigner.PublicKeyLine();
     localOnly.Install(form->Profile());
     form->FormCreate();
     form->show();
@@ -172,5 +174,5 @@ TEST_F(TFormTest, ReplaceQuestionIsAskedInTheWindowWhileTheWorkerWaits)
     EXPECT_EQ(ReadFile(prog + "config.ini"), "old config");
     ASSERT_EQ(launcher.calls.size(), 1u);
     EXPECT_EQ(launcher.calls[0].program, prog + "pallido-update-wintest");
-    EXPECT_TRUE(ListFolder(dir.Path() + "cwd").empty());
+    EXPECT_TRUE(ListFolder(dir.Path() + "tmp").empty());
 }

@@ -92,8 +92,18 @@ TEST(SoftInfo, AnnouncedVersionCaptionAndArchive)
     ASSERT_TRUE(http.Get(info.update_url, body));
     EXPECT_EQ(body, bytes);
     EXPECT_FALSE(http.Get(server.BaseUrl() + "update/other.zip", body));
+    // The detached signature beside the archive, once the publisher put it there.
+    EXPECT_FALSE(http.Get(info.update_url + ".minisig", body));
+    EXPECT_EQ(http.LastStatus(), 404);
+    const std::string signature = "untrusted comment: x\nRUQ...\ntrusted comment: version=20100901\nAAA...\n";
+    std::ofstream(archive + ".minisig", std::ios::binary) << signature;
+    ASSERT_TRUE(http.Get(info.update_url + ".minisig", body));
+    EXPECT_EQ(body, signature);
+    EXPECT_FALSE(http.Get(server.BaseUrl() + "update/other.zip.minisig", body));
+    EXPECT_FALSE(http.Get(info.update_url + ".minisig.minisig", body));
     server.Stop();
     std::remove(archive.c_str());
+    std::remove((archive + ".minisig").c_str());
 }
 
 TEST(Pictures, ItemAndCreditPictures)

@@ -72,3 +72,10 @@ bool TForwardingLauncher::StartDetached(const std::string& program,
         return true;
     return real_.StartDetached(program, args);
 }
+
+long TForwardingLauncher::StartChild(const std::string& program, const std::vector<std::string>& args)
+{
+    started.push_back(program);
+    arguments.push_back(args);
+    return real_.StartChild(program, args);
+}

@@ -47,6 +47,8 @@ class TForwardingLauncher : public ILauncher {
 public:
     TForwardingLauncher() : real_(Launcher()) {}
     bool StartDetached(const std::string& program, const std::vector<std::string>& args) override;
+    long StartChild(const std::string& program, const std::vector<std::string>& args) override;
+    bool ChildRunning(long pid) override { return real_.ChildRunning(pid); }
     bool OpenUrl(const std::string&) override { return false; }
 
     std::vector<std::string> started;

@@ -2,14 +2,18 @@
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <memory>
+#include <sched.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
 #include "CleanupScript.h"
 #include "FakeWindow.h"
 #include "TempDir.h"
+#include "TestSigner.h"
 #include "TestServer.h"
 #include "ZipMaker.h"
 #include "data.h"
@@ -25,12 +29,15 @@ using Names = std::vector<std::string>;
 const std::string kArchivePath = "/downloads/update.zip";
 
 // One updater working in folders of its own, against a local server, with a
-// fake window and a launcher that records (and, if asked, really starts).
+// fake window, a key made for it and a launcher that records (and, if asked,
+// really starts). The new program must keep running for 200 ms.
 struct TRig {
     explicit TRig(ILauncher* launcher = nullptr) : scope(launcher ? *launcher : recorder)
     {
         updater = std::make_unique<TMyUpdate>();
-        updater->places = {temp, prog, "old-program", cwd};
+        updater->places = {temp, prog, "old-program"};
+        updater->publicKey = signer.PublicKeyLine();
+        updater->confirmRunningMs = 200;
         WriteFile(prog + "old-program", "old");
     }
 
@@ -43,18 +50,51 @@ struct TRig {
         return info;
     }
     bool Check(const SOFT_INFO& info) { return updater->CheckUpdate(window.Form(), info, kCurrentVersion); }
-    void Serve(const TZipMaker& zip) { server.Set(kArchivePath, zip.Bytes()); }
+    // The archive and its signature, made for `version`.
+    void Serve(const TZipMaker& zip, const std::string& version = "20100901") { Serve(zip.Bytes(), version); }
+    void Serve(const std::string& bytes, const std::string& version = "20100901")
+    {
+        server.Set(kArchivePath, bytes);
+        server.Set(kArchivePath + ".minisig", signer.SignVersion(bytes, version));
+    }
+    // Clean-up scripts left in the temporary folder.
+    Names Scripts() const
+    {
+        Names scripts;
+        for (const auto& name : ListFolder(temp))
+            if (name.rfind("pallido-cleanup-", 0) == 0)
+                scripts.push_back(temp + name);
+        return scripts;
+    }
 
     TTempDir dir;
     std::string temp = dir.Sub("tmp");
     std::string prog = dir.Sub("prog");
-    std::string cwd = dir.Sub("cwd");
+    TTestSigner signer;
     TTestServer server;
     TFakeWindow window;
     TRecordingLauncher recorder;
     TLauncherScope scope;
     std::unique_ptr<TMyUpdate> updater; // destroyed first
 };
+
+// Runs `f` in a child process inside a new user namespace, where files of
+// this user are no longer ours to override (even root's): a folder of mode
+// 0555 is read-only there. 1 when `f` was true, 0 when false, -1 when no such
+// namespace can be made here.
+int InUnprivilegedChild(const std::function<bool()>& f)
+{
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::unshare(CLONE_NEWUSER) != 0)
+            ::_exit(2);
+        ::_exit(f() ? 1 : 0);
+    }
+    int status = 0;
+    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) > 1)
+        return -1;
+    return WEXITSTATUS(status);
+}
 
 template <class F>
 std::chrono::milliseconds Timed(F&& f)
@@ -82,6 +122,106 @@ TEST(CheckUpdate, OnlyAVersionOtherThanTheRunningOneStartsAnUpdate)
         EXPECT_EQ(rig.window.WaitForMessage(10s), WM_UPDATE_FAILED) << other; // 404
         EXPECT_EQ(rig.server.RequestCount(kArchivePath), 1u);
         EXPECT_FALSE(rig.Check(rig.Info(other))) << "one update per run";
+    }
+}
+
+TEST(CheckUpdate, WithoutAKeyOrAWritableProgramFolderNothingIsRequested)
+{
+    for (const std::string& key : {std::string(), std::string("RWQ"), std::string(56, 'A')}) {
+        TRig rig;
+        rig.updater->publicKey = key;
+        rig.Serve(TZipMaker().File("newprog", "#!/bin/sh\n", 0100755));
+        EXPECT_FALSE(rig.Check(rig.Info())) << key;
+        rig.updater.reset();
+        EXPECT_TRUE(rig.server.Requests().empty()) << key;
+        EXPECT_TRUE(rig.window.Messages().empty());
+    }
+
+    TRig rig;
+    rig.Serve(TZipMaker().File("newprog", "#!/bin/sh\n", 0100755));
+    ASSERT_EQ(::chmod(rig.prog.c_str(), 0555), 0);
+    const int started = InUnprivilegedChild([&] { return rig.Check(rig.Info()); });
+    ::chmod(rig.prog.c_str(), 0755);
+    if (started < 0)
+        GTEST_SKIP() << "no user namespace can be made here";
+    EXPECT_EQ(started, 0) << "a read-only program folder must not be updated";
+    EXPECT_TRUE(rig.server.Requests().empty());
+    // It is the folder's mode that counts there: writable again, it may be updated.
+    EXPECT_EQ(InUnprivilegedChild([&] { return ::access(rig.prog.c_str(), W_OK) == 0; }), 1);
+}
+
+TEST(RunUpdate, AnArchiveWhoseSignatureDoesNotHoldIsNeitherKeptNorUnpacked)
+{
+    const std::string archive = TZipMaker().File("newprog", "#!/bin/sh\n", 0100755).File("readme.txt", "new").Bytes();
+    TTestSigner stranger;
+    std::string flipped = archive;
+    flipped[flipped.size() / 2] ^= 0x20;
+    struct TCase {
+        const char* what;
+        std::function<void(TRig&)> serve;
+        const char* error;
+    };
+    const std::vector<TCase> cases = {
+        {"one flipped byte",
+         [&](TRig& r) {
+             r.Serve(archive);
+             r.server.Set(kArchivePath, flipped);
+         },
+         "does not match"},
+        {"another key", [&](TRig& r) { r.server.Set(kArchivePath, archive); r.server.Set(kArchivePath + ".minisig", stranger.SignVersion(archive, "20100901")); }, "another key"},
+        {"no signature (404)", [&](TRig& r) { r.server.Set(kArchivePath, archive); }, "signature failed"},
+        {"signed for another version", [&](TRig& r) { r.Serve(archive, "20100902"); }, "another version"},
+        {"no version at all", [&](TRig& r) { r.server.Set(kArchivePath, archive); r.server.Set(kArchivePath + ".minisig", r.signer.Sign(archive, "timestamp:1")); }, "another version"},
+        {"garbage", [&](TRig& r) { r.server.Set(kArchivePath, archive); r.server.Set(kArchivePath + ".minisig", std::string(300, '\xff')); }, "not a minisign"},
+        {"truncated",
+         [&](TRig& r) {
+             r.server.Set(kArchivePath, archive);
+             const std::string sig = r.signer.SignVersion(archive, "20100901");
+             r.server.Set(kArchivePath + ".minisig", sig.substr(0, sig.size() - 30));
+         },
+         "not a minisign"},
+        {"over 4 KiB",
+         [&](TRig& r) {
+             r.server.Set(kArchivePath, archive);
+             r.server.Set(kArchivePath + ".minisig", r.signer.SignVersion(archive, "20100901") + std::string(4096, '\n'));
+         },
+         "signature failed"},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        TRig rig;
+        c.serve(rig);
+        ASSERT_TRUE(rig.Check(rig.Info()));
+        EXPECT_EQ(rig.window.WaitForMessage(10s), WM_UPDATE_FAILED);
+        EXPECT_NE(rig.updater->LastError().find(c.error), std::string::npos) << rig.updater->LastError();
+        EXPECT_FALSE(rig.updater->Installed());
+        rig.updater.reset();
+        EXPECT_EQ(rig.server.RequestCount(kArchivePath + ".minisig"), 1u);
+        EXPECT_TRUE(ListFolder(rig.temp).empty()) << "nothing of the download is kept";
+        EXPECT_EQ(ListFolder(rig.prog), (Names{"old-program"}));
+        EXPECT_TRUE(rig.recorder.calls.empty());
+    }
+}
+
+TEST(RunUpdate, ANewProgramThatEndsWithinTwoSecondsIsAFailedUpdate)
+{
+    const std::string program = ReadFile(UPDATE_TEST_PROGRAM);
+    for (const char* stay : {"0", "800"}) {
+        SCOPED_TRACE(stay);
+        TForwardingLauncher launcher;
+        TRig rig(&launcher);
+        rig.updater->confirmRunningMs = 2000; // as the program has it
+        rig.Serve(TZipMaker().File("newprog", program, 0100755).File("newprog.stay", stay));
+        ASSERT_TRUE(rig.Check(rig.Info()));
+        EXPECT_EQ(rig.window.WaitForMessage(10s), WM_UPDATE_FAILED);
+        EXPECT_NE(rig.updater->LastError().find("did not keep running"), std::string::npos)
+            << rig.updater->LastError();
+        EXPECT_FALSE(rig.updater->Installed());
+        rig.updater.reset();
+        EXPECT_EQ(launcher.started, (Names{rig.prog + "newprog"})) << "no clean-up script";
+        EXPECT_EQ(ReadFile(rig.prog + "old-program"), "old");
+        EXPECT_EQ(ReadFile(rig.prog + "newprog.ran"), "ran");
+        EXPECT_TRUE(rig.Scripts().empty());
     }
 }
 
@@ -119,12 +259,16 @@ TEST(RunUpdate, SuccessStartsTheNewProgramAndLeavesTheCleanupScript)
     EXPECT_TRUE(ran) << "the new program did not run";
     EXPECT_EQ(ListFolder(rig.prog), (Names{"newprog", "newprog.ran", "old-program", "readme.txt"}));
 
-    EXPECT_TRUE(ListFolder(rig.cwd).empty()) << "no script before the window closes";
+    EXPECT_TRUE(rig.Scripts().empty()) << "no script before the window closes";
     rig.updater.reset();
-    const std::string script = rig.cwd + "update.sh";
+    ASSERT_EQ(rig.Scripts().size(), 1u);
+    const std::string script = rig.Scripts()[0];
     const std::string expected = CleanupScriptText(
         TScriptKind::PosixShell, {rig.prog, "old-program", static_cast<long>(getpid()), script});
     EXPECT_EQ(ReadFile(script), expected);
+    struct stat st {};
+    ASSERT_EQ(::stat(script.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0700u);
     EXPECT_NE(expected.find("rm -f -- 'old-program'\n"), std::string::npos);
     ASSERT_EQ(launcher.started.size(), 2u);
     EXPECT_EQ(launcher.started[1], "/bin/sh");
@@ -140,7 +284,6 @@ TEST(RunUpdate, DownloadFailuresReportFailedAndLeaveNoScript)
         EXPECT_FALSE(rig.updater->Installed());
         rig.updater.reset();
         EXPECT_TRUE(ListFolder(rig.temp).empty());
-        EXPECT_TRUE(ListFolder(rig.cwd).empty());
         EXPECT_TRUE(rig.recorder.calls.empty());
         EXPECT_EQ(rig.window.Messages(), (std::vector<int>{WM_UPDATE_FAILED}));
     }
@@ -160,7 +303,6 @@ TEST(RunUpdate, DownloadFailuresReportFailedAndLeaveNoScript)
         rig.updater.reset();
         EXPECT_TRUE(ListFolder(rig.temp).empty());
         EXPECT_TRUE(ListFolder(rig.prog) == (Names{"old-program"}));
-        EXPECT_TRUE(ListFolder(rig.cwd).empty());
         EXPECT_TRUE(rig.recorder.calls.empty());
     }
     {
@@ -183,7 +325,7 @@ TEST(RunUpdate, FailedStartKeepsTheOldProgram)
     rig.updater.reset();
     ASSERT_EQ(rig.recorder.calls.size(), 1u) << "the program start only, no script";
     EXPECT_EQ(rig.recorder.calls[0].program, rig.prog + "newprog");
-    EXPECT_TRUE(ListFolder(rig.cwd).empty());
+    EXPECT_TRUE(ListFolder(rig.temp).empty());
 
     // The real launcher refuses a program the archive did not make executable.
     TForwardingLauncher launcher;
@@ -193,7 +335,7 @@ TEST(RunUpdate, FailedStartKeepsTheOldProgram)
     EXPECT_EQ(plain.window.WaitForMessage(10s), WM_UPDATE_FAILED);
     plain.updater.reset();
     EXPECT_EQ(launcher.started, (Names{plain.prog + "newprog"}));
-    EXPECT_TRUE(ListFolder(plain.cwd).empty());
+    EXPECT_TRUE(ListFolder(plain.temp).empty());
 }
 
 TEST(RunUpdate, CorruptArchiveStaysInTheTemporaryFolder)
@@ -204,7 +346,7 @@ TEST(RunUpdate, CorruptArchiveStaysInTheTemporaryFolder)
                             .File("newprog", std::string(4000, 'B'), 0100755, false)
                             .Bytes();
     bytes[bytes.find(std::string(4000, 'B')) + 10] = 'x';
-    rig.server.Set(kArchivePath, bytes);
+    rig.Serve(bytes); // signed as it is: broken before it was signed
     ASSERT_TRUE(rig.Check(rig.Info()));
     EXPECT_EQ(rig.window.WaitForMessage(10s), WM_UPDATE_FAILED);
     rig.updater.reset();
@@ -259,7 +401,7 @@ TEST(Shutdown, ClosingDuringTheQuestionNeitherWaitsNorAsksLater)
     EXPECT_EQ(ReadFile(rig.prog + "config.ini"), "old config");
     EXPECT_FALSE(std::filesystem::exists(rig.prog + "newprog"));
     EXPECT_TRUE(rig.recorder.calls.empty());
-    EXPECT_TRUE(ListFolder(rig.cwd).empty());
+    EXPECT_TRUE(rig.Scripts().empty());
 }
 
 TEST(Shutdown, ClosingDuringTheDownloadAbortsIt)
@@ -284,10 +426,10 @@ TEST(Shutdown, ClosingDuringTheDownloadAbortsIt)
 TEST(Shutdown, ScriptThatCannotBeWrittenIsNotStarted)
 {
     TRig rig;
-    rig.updater->places.scriptFolder = rig.dir.Path() + "missing/";
     rig.Serve(TZipMaker().File("newprog", "#!/bin/sh\n", 0100755));
     ASSERT_TRUE(rig.Check(rig.Info()));
     EXPECT_EQ(rig.window.WaitForMessage(10s), WM_UPDATE_DONE);
+    rig.updater->places.tempFolder = rig.dir.Path() + "missing/";
     rig.updater.reset();
     ASSERT_EQ(rig.recorder.calls.size(), 1u);
     EXPECT_EQ(rig.recorder.calls[0].program, rig.prog + "newprog");
@@ -303,5 +445,5 @@ TEST(Shutdown, NoScriptWhenTheNewProgramTookTheOldName)
     rig.updater.reset();
     EXPECT_EQ(ReadFile(rig.prog + "old-program"), "#!/bin/sh\n");
     ASSERT_EQ(rig.recorder.calls.size(), 1u);
-    EXPECT_TRUE(ListFolder(rig.cwd).empty());
+    EXPECT_TRUE(rig.Scripts().empty());
 }

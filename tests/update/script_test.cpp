@@ -4,6 +4,7 @@
 #include <csignal>
 #include <filesystem>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
 
@@ -113,4 +114,39 @@ TEST(CleanupScript, ShellScriptDeletesTheOldProgramOnlyAfterItExited)
     EXPECT_FALSE(std::filesystem::exists(job.scriptPath));
     EXPECT_EQ(ListFolder(prog), (std::vector<std::string>{"other"}));
     EXPECT_TRUE(ListFolder(scripts).empty());
+}
+
+TEST(CleanupScript, IsWrittenUnderANewPrivateNameAndNeverOverAnotherFile)
+{
+    TTempDir dir;
+    const std::string folder = dir.Sub("tmp");
+    WriteFile(folder + "update.sh", "the user's own file");
+    WriteFile(folder + "pallido-cleanup-XXXXXX", "another");
+
+    TCleanupJob first{"/opt/pallido/", "pallido", 4242, ""};
+    TCleanupJob second = first;
+    std::string error;
+    ASSERT_TRUE(WriteCleanupScript(folder, first, &error)) << error;
+    ASSERT_TRUE(WriteCleanupScript(folder.substr(0, folder.size() - 1), second, &error)) << error;
+    EXPECT_NE(first.scriptPath, second.scriptPath);
+    for (const TCleanupJob& job : {first, second}) {
+        EXPECT_EQ(job.scriptPath.rfind(folder + "pallido-cleanup-", 0), 0u) << job.scriptPath;
+        EXPECT_EQ(ReadFile(job.scriptPath), CleanupScriptText(TScriptKind::PosixShell, job));
+        struct stat st {};
+        ASSERT_EQ(::stat(job.scriptPath.c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, 0700u);
+    }
+    EXPECT_EQ(ReadFile(folder + "update.sh"), "the user's own file");
+    EXPECT_EQ(ReadFile(folder + "pallido-cleanup-XXXXXX"), "another");
+    EXPECT_EQ(ListFolder(folder).size(), 4u);
+
+    // A job that cannot be written safely, or a folder that is not there,
+    // leaves nothing behind.
+    TCleanupJob unsafe{"/opt/pallido/", "a/b", 4242, ""};
+    EXPECT_FALSE(WriteCleanupScript(folder, unsafe, &error));
+    EXPECT_TRUE(unsafe.scriptPath.empty());
+    EXPECT_EQ(ListFolder(folder).size(), 4u);
+    TCleanupJob nowhere{"/opt/pallido/", "pallido", 4242, ""};
+    EXPECT_FALSE(WriteCleanupScript(dir.Path() + "missing/", nowhere, &error));
+    EXPECT_NE(error.find("cannot create"), std::string::npos) << error;
 }

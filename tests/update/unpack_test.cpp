@@ -189,20 +189,51 @@ TEST(Unpack, CentralDirectoryOfLargeAndOddArchives)
     EXPECT_FALSE(CentralDirectoryNames(dir.Path() + "missing.zip"));
 }
 
-TEST(Unpack, StoredPermissionsAreAppliedWithoutSpecialBits)
+TEST(Unpack, FilesAre0755WhenExecutableAnd0644OtherwiseNeverWritableByOthers)
 {
+    struct TCase {
+        mode_t umask;
+        mode_t program;
+        mode_t plain;
+    };
+    for (const TCase& c : {TCase{022, 0755, 0644}, TCase{0, 0755, 0644}, TCase{077, 0700, 0600}}) {
+        SCOPED_TRACE(c.umask);
+        const mode_t saved = ::umask(c.umask);
+        TUnpackRun run;
+        const bool ok = run.Run(TZipMaker()
+                                    .File("bin/app", "#!/bin/sh\n", 0100755)
+                                    .File("group-exec", "#!/bin/sh\n", 0100710)
+                                    .File("private.key", "k", 0100640)
+                                    .File("everyone.txt", "w", 0100666)
+                                    .File("all.sh", "a", 0100777)
+                                    .File("setuid", "s", 0104755)
+                                    .File("dos.txt", "d", 0));
+        ::umask(saved);
+        ASSERT_TRUE(ok) << run.error;
+        for (const char* name : {"app", "group-exec", "all.sh", "setuid"})
+            EXPECT_EQ(run.Mode(name) & 07777, c.program) << name;
+        for (const char* name : {"private.key", "everyone.txt", "dos.txt"})
+            EXPECT_EQ(run.Mode(name) & 07777, c.plain) << name;
+    }
     TUnpackRun run;
-    ASSERT_TRUE(run.Run(TZipMaker()
-                            .File("bin/app", "#!/bin/sh\n", 0100755)
-                            .File("private.key", "k", 0100640)
-                            .File("setuid", "s", 0104755)
-                            .File("dos.txt", "d", 0)))
-        << run.error;
-    EXPECT_EQ(run.Mode("app") & 07777, 0755u);
+    ASSERT_TRUE(run.Run(TZipMaker().File("app", "#!/bin/sh\n", 0100755)));
     EXPECT_EQ(::access((run.dest + "app").c_str(), X_OK), 0);
-    EXPECT_EQ(run.Mode("private.key") & 07777, 0640u);
-    EXPECT_EQ(run.Mode("setuid") & 07777, 0755u);
-    EXPECT_EQ(run.Mode("dos.txt") & 0111, 0u);
+}
+
+TEST(Unpack, ArchivesOfMoreThanTenThousandEntriesAreRefusedWhole)
+{
+    TZipMaker many;
+    for (int i = 0; i < 10000; ++i)
+        many.File("f" + std::to_string(i), "", 0100644, false);
+    TUnpackRun run;
+    ASSERT_TRUE(run.Run(many)) << run.error;
+    EXPECT_EQ(run.written.size(), 10000u);
+
+    many.File("one-more", "", 0100644, false);
+    TUnpackRun over;
+    EXPECT_FALSE(over.Run(many));
+    EXPECT_NE(over.error.find("more than 10000 entries"), std::string::npos) << over.error;
+    EXPECT_TRUE(ListFolder(over.dest).empty());
 }
 
 TEST(Unpack, ExistingFilesAreReplacedOnlyAfterYes)
@@ -225,6 +256,27 @@ TEST(Unpack, ExistingFilesAreReplacedOnlyAfterYes)
     EXPECT_EQ(ReadFile(run.dest + "fresh.txt"), "fresh");
     EXPECT_EQ(ReadFile(run.dest + chinese), "new readme");
     EXPECT_EQ(ListFolder(run.dest), (Names{"fresh.txt", "keep.txt", "swap.txt", chinese}));
+}
+
+TEST(Unpack, EachFileNameIsAskedAboutOnce)
+{
+    // Folders flatten several entries onto one name: the first answer holds
+    // for all of them, and a name this archive created is not asked about.
+    for (bool yes : {false, true}) {
+        TUnpackRun run;
+        WriteFile(run.dest + "config.ini", "old");
+        run.answer = [yes](const std::string&) { return yes; };
+        ASSERT_TRUE(run.Run(TZipMaker()
+                                .File("a/config.ini", "first")
+                                .File("b/config.ini", "second")
+                                .File("a/readme.txt", "one")
+                                .File("b/readme.txt", "two")
+                                .File("c/config.ini", "third")))
+            << run.error;
+        EXPECT_EQ(run.asked, (Names{"config.ini"}));
+        EXPECT_EQ(ReadFile(run.dest + "config.ini"), yes ? "third" : "old");
+        EXPECT_EQ(ReadFile(run.dest + "readme.txt"), "two");
+    }
 }
 
 TEST(Unpack, FolderInTheWayFailsWithoutAQuestion)

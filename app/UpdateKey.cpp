@@ -1,0 +1,3 @@
+#include "UpdateKey.h"
+
+const char* UpdatePublicKey() { return PALLIDO_UPDATE_PUBLIC_KEY; }
