@@ -1,5 +1,8 @@
 #include "Launcher.h"
 
+#include "DesktopApps.h"
+#include "Process.h"
+
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
@@ -18,111 +21,6 @@ bool IsExecutableFile(const std::string& path)
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::access(path.c_str(), X_OK) == 0;
 }
 
-struct TArgv {
-    explicit TArgv(const std::string& path, const std::vector<std::string>& args) : store{path}
-    {
-        store.insert(store.end(), args.begin(), args.end());
-        for (auto& a : store)
-            pointers.push_back(a.data());
-        pointers.push_back(nullptr);
-    }
-    std::vector<std::string> store;
-    std::vector<char*> pointers;
-};
-
-// In a freshly forked child: output to /dev/null, then exec; on failure the
-// error number goes down `errorPipe` and the child ends.
-[[noreturn]] void ExecQuietly(TArgv& argv, int errorPipe)
-{
-    const int devnull = ::open("/dev/null", O_RDWR);
-    if (devnull >= 0) {
-        ::dup2(devnull, 0);
-        ::dup2(devnull, 1);
-        ::dup2(devnull, 2);
-    }
-    ::execv(argv.pointers[0], argv.pointers.data());
-    const int err = errno;
-    [[maybe_unused]] ssize_t n = ::write(errorPipe, &err, sizeof err);
-    ::_exit(127);
-}
-
-// True when the close-on-exec pipe closed without an error number: exec
-// succeeded.
-bool ExecSucceeded(int readEnd)
-{
-    int err = 0;
-    ssize_t n;
-    while ((n = ::read(readEnd, &err, sizeof err)) < 0 && errno == EINTR) {
-    }
-    ::close(readEnd);
-    return n == 0;
-}
-
-bool WaitForExit(pid_t pid, int* status)
-{
-    while (::waitpid(pid, status, 0) < 0)
-        if (errno != EINTR)
-            return false;
-    return true;
-}
-
-// fork, setsid, fork again and exec, so the program is not our child and
-// outlives us; a close-on-exec pipe tells whether exec succeeded.
-bool SpawnDetached(const std::string& path, const std::vector<std::string>& args)
-{
-    TArgv argv(path, args);
-    int fds[2];
-    if (::pipe2(fds, O_CLOEXEC) != 0)
-        return false;
-    const pid_t child = ::fork();
-    if (child < 0) {
-        ::close(fds[0]);
-        ::close(fds[1]);
-        return false;
-    }
-    if (child == 0) {
-        ::close(fds[0]);
-        ::setsid();
-        const pid_t grandchild = ::fork();
-        if (grandchild != 0)
-            ::_exit(grandchild < 0 ? 1 : 0);
-        ExecQuietly(argv, fds[1]);
-    }
-    ::close(fds[1]);
-    int status = 0;
-    const bool waited = WaitForExit(child, &status);
-    const bool execOk = ExecSucceeded(fds[0]);
-    return waited && WIFEXITED(status) && WEXITSTATUS(status) == 0 && execOk;
-}
-
-// fork, setsid and exec: our child, so waitpid tells when it ends, yet in a
-// session of its own, so it is not taken down with ours.
-long SpawnChild(const std::string& path, const std::vector<std::string>& args)
-{
-    TArgv argv(path, args);
-    int fds[2];
-    if (::pipe2(fds, O_CLOEXEC) != 0)
-        return -1;
-    const pid_t child = ::fork();
-    if (child < 0) {
-        ::close(fds[0]);
-        ::close(fds[1]);
-        return -1;
-    }
-    if (child == 0) {
-        ::close(fds[0]);
-        ::setsid();
-        ExecQuietly(argv, fds[1]);
-    }
-    ::close(fds[1]);
-    if (!ExecSucceeded(fds[0])) {
-        int status = 0;
-        WaitForExit(child, &status);
-        return -1;
-    }
-    return static_cast<long>(child);
-}
-
 class TSystemLauncher : public ILauncher {
 public:
     bool StartDetached(const std::string& program, const std::vector<std::string>& args) override
@@ -130,13 +28,13 @@ public:
         const std::string path = FindProgram(program);
         if (path.empty())
             return false;
-        return SpawnDetached(path, args);
+        return platform::SpawnDetached(path, args);
     }
 
     long StartChild(const std::string& program, const std::vector<std::string>& args) override
     {
         const std::string path = FindProgram(program);
-        return path.empty() ? -1 : SpawnChild(path, args);
+        return path.empty() ? -1 : platform::SpawnChild(path, args);
     }
 
     bool ChildRunning(long pid) override
@@ -156,6 +54,18 @@ public:
             return false;
         return StartDetached("xdg-open", {url});
     }
+
+    std::string Query(const std::string& program, const std::vector<std::string>& args) override
+    {
+        const std::string path = FindProgram(program);
+        if (path.empty())
+            return {};
+        return platform::RunForOutput(path, args, kQueryTimeoutMs, kQueryMaxBytes).value_or(std::string());
+    }
+
+private:
+    static constexpr int kQueryTimeoutMs = 3000;
+    static constexpr std::size_t kQueryMaxBytes = 4096;
 };
 
 TSystemLauncher& SystemLauncher()
@@ -213,8 +123,25 @@ std::string FindProgram(const std::string& name)
     return {};
 }
 
+namespace {
+
+// Starts an application by its desktop entry, as the desktop itself would.
+bool LaunchEntry(const platform::TDesktopEntry& entry)
+{
+    if (!FindProgram("gio").empty())
+        return Launcher().StartDetached("gio", {"launch", entry.path});
+    if (!FindProgram("gtk-launch").empty())
+        return Launcher().StartDetached("gtk-launch", {entry.id.substr(0, entry.id.size() - 8)});
+    return false;
+}
+
+} // namespace
+
 bool StartCalculator()
 {
+    if (const auto entry = platform::FindCalculator())
+        return LaunchEntry(*entry);
+    // Calculators that come without a desktop entry.
     for (const char* name : {"gnome-calculator", "kcalc", "galculator", "mate-calc", "xcalc"})
         if (!FindProgram(name).empty())
             return Launcher().StartDetached(name, {});
@@ -223,9 +150,13 @@ bool StartCalculator()
 
 bool StartWebBrowser()
 {
+    const std::string id = Launcher().Query("xdg-settings", {"get", "default-web-browser"});
+    if (const auto entry = platform::EntryNamed(id))
+        if (LaunchEntry(*entry))
+            return true;
     if (!FindProgram("x-www-browser").empty())
         return Launcher().StartDetached("x-www-browser", {});
-    return Launcher().StartDetached("xdg-open", {"about:blank"});
+    return false;
 }
 
 bool TRecordingLauncher::StartDetached(const std::string& program,
@@ -242,6 +173,13 @@ long TRecordingLauncher::StartChild(const std::string& program, const std::vecto
 }
 
 bool TRecordingLauncher::ChildRunning(long pid) { return pid > 0 && childRuns; }
+
+std::string TRecordingLauncher::Query(const std::string& program, const std::vector<std::string>& args)
+{
+    queries.push_back({program, args, {}});
+    const auto answer = answers.find(program);
+    return answer == answers.end() ? std::string() : answer->second;
+}
 
 bool TRecordingLauncher::OpenUrl(const std::string& url)
 {

@@ -3,6 +3,7 @@
 // the client starts or hands to the desktop goes through Launcher(), so tests
 // can install a recorder and see what would have been started.
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,9 @@ public:
     // Hands an http or https address to the desktop's default browser; any
     // other scheme is refused (false) and nothing is started.
     virtual bool OpenUrl(const std::string& url) = 0;
+    // Runs `program` (searched in PATH) and returns what it printed, once it
+    // exited with status 0 within a few seconds; empty otherwise.
+    virtual std::string Query(const std::string& program, const std::vector<std::string>& args) = 0;
 };
 
 ILauncher& Launcher();
@@ -35,10 +39,12 @@ bool IsWebUrl(const std::string& url);
 // is executable); empty when not found.
 std::string FindProgram(const std::string& name);
 
-// Starts the first calculator found (gnome-calculator, kcalc, galculator,
-// mate-calc, xcalc); false when none is installed.
+// Starts the desktop's own calculator by its desktop entry (see
+// platform::FindCalculator), else the first of gnome-calculator, kcalc,
+// galculator, mate-calc and xcalc found; false when there is none.
 bool StartCalculator();
-// Starts the desktop's default web browser with no page of ours.
+// Starts the user's default web browser (xdg-settings) by its desktop entry,
+// else x-www-browser; false, with nothing started, when there is neither.
 bool StartWebBrowser();
 
 // A launcher that only records, for tests.
@@ -53,8 +59,11 @@ public:
     long StartChild(const std::string& program, const std::vector<std::string>& args) override;
     bool ChildRunning(long pid) override;
     bool OpenUrl(const std::string& url) override;
+    std::string Query(const std::string& program, const std::vector<std::string>& args) override;
 
     std::vector<Call> calls;
+    std::vector<Call> queries;                   // Query calls, apart from the starts
+    std::map<std::string, std::string> answers;  // what Query answers, by program
     bool startResult = true;
     bool childRuns = true; // what ChildRunning answers
 };

@@ -12,6 +12,7 @@
 #include "MyScrollBar.h"
 
 #include "DemoReplies.h"
+#include "FakeDesktop.h"
 #include "FormFixture.h"
 #include "Launcher.h"
 #include "Messages.h"
@@ -82,12 +83,24 @@ TEST_F(TFormTest, ChannelAndActivityPagesLoadOnTheirFirstVisitOnly)
 TEST_F(TFormTest, ToolPicturesStartTheirProgramsAndPicturesShiftWhilePressed)
 {
     StartForm();
-    TRecordingLauncher recorder;
-    SetLauncher(&recorder);
-    form->Image2->click();
-    SetLauncher(nullptr);
-    ASSERT_EQ(recorder.calls.size(), 1u);
-    EXPECT_FALSE(recorder.calls[0].program.empty());
+    {
+        // The desktop's own calculator and the user's default browser, each
+        // started by its desktop entry.
+        TFakeDesktop desktop;
+        desktop.Desktop("KDE");
+        desktop.Entry("usr", "org.gnome.Calculator.desktop");
+        const std::string kcalc = desktop.Entry("usr", "org.kde.kcalc.desktop");
+        const std::string browser = desktop.Entry("local", "firefox-esr.desktop");
+        desktop.recorder.answers["xdg-settings"] = "firefox-esr.desktop\n";
+        form->Image1->click();
+        form->Image2->click();
+        ASSERT_EQ(desktop.recorder.calls.size(), 2u);
+        EXPECT_EQ(desktop.recorder.calls[0].program, "gio");
+        EXPECT_EQ(desktop.recorder.calls[0].args, (std::vector<std::string>{"launch", kcalc}));
+        EXPECT_EQ(desktop.recorder.calls[1].program, "gio");
+        EXPECT_EQ(desktop.recorder.calls[1].args, (std::vector<std::string>{"launch", browser}));
+        EXPECT_TRUE(desktop.recorder.calls[1].url.empty()) << "no page of ours in the browser";
+    }
 
     TPictureButton* search = form->bsSkinLinkImage1;
     const QImage up = search->grab().toImage();

@@ -50,6 +50,7 @@ public:
     long StartChild(const std::string& program, const std::vector<std::string>& args) override;
     bool ChildRunning(long pid) override { return real_.ChildRunning(pid); }
     bool OpenUrl(const std::string&) override { return false; }
+    std::string Query(const std::string&, const std::vector<std::string>&) override { return {}; }
 
     std::vector<std::string> started;
     std::vector<std::vector<std::string>> arguments;
