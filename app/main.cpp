@@ -3,6 +3,7 @@
 
 #include <QApplication>
 
+#include "AppIdentity.h"
 #include "BrowserEngine.h"
 #include "Unit1.h"
 #include "UpdateKey.h"
@@ -25,6 +26,7 @@ int main(int argc, char* argv[])
     // The engine must be prepared before the application object exists.
     PrepareBrowserPanes();
     QApplication app(argc, argv);
+    ApplyApplicationIdentity();
     int rc = 0;
     {
         TForm1 form;

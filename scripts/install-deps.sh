@@ -15,6 +15,7 @@ PACKAGES=(
   xvfb xauth x11-utils imagemagick
   fonts-noto-cjk fonts-noto-color-emoji fonts-dejavu-core
   wrk
+  lintian desktop-file-utils appstream systemd dpkg-dev xdg-utils libglib2.0-bin qt6-wayland
 )
 
 missing=()

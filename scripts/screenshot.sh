@@ -38,8 +38,11 @@ if [ -n "$server_pid" ]; then
   done
 fi
 
-# The client runs under xvfb-run; after the wait the whole screen is captured.
+# The client runs under xvfb-run (with openbox, when installed, so the
+# window's frame and icon show too); after the wait the whole screen is
+# captured.
 xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+  if command -v openbox >/dev/null; then openbox >/dev/null 2>&1 & sleep 1; fi
   "$0" & client=$!
   sleep "$1"
   import -window root "$2"

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds Pallido and runs the whole test suite:
-# the normal build first, then the same suite under AddressSanitizer and
+# the normal build first, then its Debian packages and their checks
+# (scripts/check-packages.sh), then the same suite under AddressSanitizer and
 # UndefinedBehaviorSanitizer, then again under ThreadSanitizer (window tests
 # with the search and update workers included). GUI tests run offscreen, so
 # no display is needed. Between the plain suite and the sanitizer passes
@@ -20,6 +21,10 @@ jobs=$(nproc)
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j"$jobs"
 (cd build && ctest --output-on-failure -j2 --timeout 300)
+
+# The Debian packages, from the same build, and what they install.
+bash scripts/package.sh
+bash scripts/check-packages.sh
 
 if [ "${PALLIDO_SKIP_FUZZ:-0}" != "1" ]; then
   bash scripts/fuzz "${PALLIDO_FUZZ_SECONDS:-3}"

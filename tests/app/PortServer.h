@@ -64,6 +64,9 @@ int LoopbackPort(const std::string& url);
 // True when nothing accepts connections on 127.0.0.1:port.
 bool PortFree(int port);
 
+// A port on 127.0.0.1 that nobody listens on now (0 when none can be had).
+int FreePort();
+
 // A handler that forwards each GET to the server at `upstreamPort` on
 // 127.0.0.1 and rewrites that server's own address in the reply to
 // `ownPort`, so the pictures its pages name come back through us.

@@ -1,11 +1,17 @@
 // The built client, started with no arguments, against recording servers on
 // its built-in addresses (by default 127.0.0.1:8700 primary, 127.0.0.1:8701
-// fallback).
+// fallback), and against the publisher server behind such a recorder.
+// PALLIDO_TEST_CLIENT and PALLIDO_TEST_SERVER name other binaries to run
+// instead of the built ones (the package check runs the installed ones).
 
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
+#include <functional>
 #include <thread>
+
+#include <unistd.h>
 
 #include "ClientProcess.h"
 #include "DemoReplies.h"
@@ -18,6 +24,12 @@ namespace {
 
 const int kPrimary = LoopbackPort(PALLIDO_PRIMARY_URL);
 const int kFallback = LoopbackPort(PALLIDO_FALLBACK_URL);
+
+std::string Program(const char* variable, const char* built)
+{
+    const char* other = std::getenv(variable);
+    return other && *other ? other : built;
+}
 
 std::string Base(int port) { return "http://127.0.0.1:" + std::to_string(port) + "/"; }
 
@@ -46,15 +58,27 @@ bool Has(const std::vector<TPortRequest>& requests, const std::string& path)
     return false;
 }
 
-// Runs the client until `server` has seen every path in `paths`.
-std::vector<TPortRequest> RunUntil(TPortServer& server, const std::vector<std::string>& paths)
+bool HasSuffix(const std::vector<TPortRequest>& requests, const std::string& prefix, const std::string& suffix)
+{
+    for (const auto& r : requests)
+        if (r.path.rfind(prefix, 0) == 0 && r.path.size() >= prefix.size() + suffix.size() &&
+            r.path.compare(r.path.size() - suffix.size(), suffix.size(), suffix) == 0)
+            return true;
+    return false;
+}
+
+// Runs the client until `server` has seen every path in `paths` and `more`
+// holds of what it saw.
+std::vector<TPortRequest> RunUntil(
+    TPortServer& server, const std::vector<std::string>& paths,
+    const std::function<bool(const std::vector<TPortRequest>&)>& more = [](const auto&) { return true; })
 {
     TClientProcess client;
-    EXPECT_TRUE(client.Start(PALLIDO_CLIENT));
+    EXPECT_TRUE(client.Start(Program("PALLIDO_TEST_CLIENT", PALLIDO_CLIENT)));
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(90);
     for (;;) {
         const auto seen = server.Requests();
-        bool all = true;
+        bool all = more(seen);
         for (const auto& p : paths)
             all = all && Has(seen, p);
         if (all || std::chrono::steady_clock::now() > deadline || !client.Running())
@@ -158,4 +182,40 @@ TEST(BlackBox, WithThePrimaryDownEveryRequestGoesToTheFallback)
                                               "/taobao/tbk_items.php", "/taobao/III/count.html"});
     // The fallback gets the repeated software information first, then the rest.
     CheckFirstRun(requests, Base(kFallback), true);
+}
+
+TEST(BlackBox, StartsUpAgainstThePublisherServerAndShowsItsPictures)
+{
+    if (kPrimary == 0 || !PortFree(kPrimary))
+        GTEST_SKIP() << "the built-in primary address is not a free port on 127.0.0.1";
+    char folder[] = "/tmp/pallido-blackbox-XXXXXX";
+    ASSERT_TRUE(::mkdtemp(folder));
+    const std::string catalog = std::string(folder) + "/catalog.sqlite";
+    const int upstream = FreePort();
+    TClientProcess publisher;
+    ASSERT_TRUE(publisher.Start(Program("PALLIDO_TEST_SERVER", PALLIDO_SERVER),
+                                {"--port", std::to_string(upstream), "--catalog", catalog, "--quiet"}));
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (PortFree(upstream) && publisher.Running() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    TPortServer forwarder;
+    forwarder.SetHandler("/*", Forwarder(upstream, kPrimary));
+    ASSERT_TRUE(forwarder.Listen(kPrimary));
+
+    // The first result page asks for its item pictures and the sellers'
+    // credit pictures.
+    const auto requests = RunUntil(
+        forwarder, {"/taobao/III/OK/ok_list.php", "/taobao/tb_itemcats.php", "/taobao/tbk_items.php", "/taobao/III/count.html"},
+        [](const std::vector<TPortRequest>& seen) { return HasSuffix(seen, "/bao/uploaded/", ".jpg") && HasSuffix(seen, "/newrank/", ".gif"); });
+    CheckFirstRun(requests, Base(kPrimary), true);
+    std::string paths;
+    for (const auto& r : requests)
+        paths += r.path + " ";
+    EXPECT_TRUE(HasSuffix(requests, "/bao/uploaded/", ".jpg")) << "no item picture was asked for: " << paths;
+    EXPECT_TRUE(HasSuffix(requests, "/newrank/", ".gif")) << "no credit picture was asked for: " << paths;
+    EXPECT_FALSE(HasSuffix(requests, "/update/", "")) << "the client must not update itself";
+    forwarder.Stop();
+    publisher.Stop();
+    std::remove(catalog.c_str());
+    ::rmdir(folder);
 }

@@ -2,6 +2,8 @@
 // initial states, tab order, pictures and the compressed skin.
 
 #include <QCheckBox>
+#include <QFile>
+#include <QGuiApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -18,6 +20,7 @@
 #include "BrowserPane.h"
 #include "MyScrollBar.h"
 
+#include "AppIdentity.h"
 #include "CategoryIcons.h"
 #include "FormFixture.h"
 #include "Notebook.h"
@@ -176,6 +179,26 @@ TEST_F(TFormTest, TabOrderRunsThroughThePanelInItsDesignedOrder)
                (next->parentWidget() == order[i] || !(next->focusPolicy() & Qt::TabFocus)))
             next = next->nextInFocusChain();
         EXPECT_EQ(next, order[i + 1]) << i;
+    }
+}
+
+TEST(Identity, TheWindowCarriesTheInstalledIconAndNamesItsDesktopEntry)
+{
+    ApplyApplicationIdentity();
+    EXPECT_EQ(QGuiApplication::desktopFileName(), QStringLiteral("org.pallido.Pallido"));
+    const QString deploy = QStringLiteral(PALLIDO_DEPLOY_DIR);
+    // The desktop entry of that name shows the icon of that name.
+    QFile entry(deploy + "/desktop/" + ApplicationId() + ".desktop");
+    ASSERT_TRUE(entry.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(entry.readAll().contains("\nIcon=" + ApplicationId().toUtf8() + "\n"));
+    // Every size of the window icon is the installed theme icon of that size.
+    const QIcon icon = QApplication::windowIcon();
+    for (int size : {16, 24, 32, 48, 64, 128, 256}) {
+        const QImage installed(deploy + QStringLiteral("/icons/hicolor/%1x%1/apps/").arg(size) + ApplicationId() + ".png");
+        ASSERT_FALSE(installed.isNull()) << size;
+        EXPECT_EQ(icon.pixmap(QSize(size, size), 1.0).toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied),
+                  installed.convertToFormat(QImage::Format_ARGB32_Premultiplied))
+            << size;
     }
 }
 

@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# Checks the packages that scripts/package.sh wrote to build/packages/:
+# lintian, the desktop entry and AppStream metadata, the systemd unit, the
+# files each package holds, and then the installed layout itself: both
+# packages unpacked into a scratch root, that client started offscreen
+# against that server (the black-box start-up test).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+client=$(ls build/packages/pallido_*.deb)
+server=$(ls build/packages/pallido-server_*.deb)
+id=org.pallido.Pallido
+fail() { echo "package check failed: $*" >&2; exit 1; }
+
+echo "== lintian"
+lintian --fail-on error,warning "$client" "$server"
+
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+dpkg -x "$client" "$scratch"
+dpkg -x "$server" "$scratch"
+
+echo "== desktop entry and metadata"
+out=$(desktop-file-validate "$scratch/usr/share/applications/$id.desktop" 2>&1) || fail "$out"
+[ -z "$out" ] || fail "desktop-file-validate: $out"
+out=$(appstreamcli validate --no-net "$scratch/usr/share/metainfo/$id.metainfo.xml" 2>&1) || fail "$out"
+if echo "$out" | grep -qE '^[EW]:'; then fail "appstreamcli: $out"; fi
+
+if command -v systemd-analyze >/dev/null; then
+  echo "== systemd unit"
+  # The unit as installed, its program taken from the scratch root; the
+  # manual page it names is installed only with the package.
+  unit="$scratch/pallido-server.service"
+  sed "s|/usr/bin/pallido-server|$scratch/usr/bin/pallido-server|" \
+    "$scratch/lib/systemd/system/pallido-server.service" > "$unit"
+  systemd-analyze verify --man=no "$unit"
+fi
+
+echo "== package contents"
+expect() {
+  local deb=$1; shift
+  local list; list=$(dpkg-deb -c "$deb" | awk '{print $6}')
+  for f in "$@"; do
+    echo "$list" | grep -qx "\./$f" || fail "$(basename "$deb") lacks $f"
+  done
+}
+expect "$client" usr/bin/pallido usr/share/applications/$id.desktop usr/share/metainfo/$id.metainfo.xml \
+  usr/share/icons/hicolor/scalable/apps/$id.svg usr/share/man/man1/pallido.1.gz \
+  usr/share/doc/pallido/copyright usr/share/doc/pallido/changelog.gz \
+  $(for s in 16 24 32 48 64 128 256; do echo usr/share/icons/hicolor/${s}x${s}/apps/$id.png; done)
+expect "$server" usr/bin/pallido-server lib/systemd/system/pallido-server.service \
+  usr/share/man/man1/pallido-server.1.gz usr/share/doc/pallido-server/copyright \
+  usr/share/doc/pallido-server/changelog.gz
+if dpkg-deb -c "$client" | grep -q pallido-server; then fail "the client package holds server files"; fi
+if dpkg-deb -f "$client" Depends | grep -q pallido-server; then fail "the client depends on the server"; fi
+for dep in fonts-noto-cjk fonts-noto-color-emoji xdg-utils qt6-wayland libqt6webenginecore6-bin; do
+  dpkg-deb -f "$client" Depends | grep -q "$dep" || fail "the client does not depend on $dep"
+done
+
+echo "== the installed client against the installed server"
+export QT_QPA_PLATFORM=offscreen
+if [ "$(id -u)" -eq 0 ]; then export QTWEBENGINE_DISABLE_SANDBOX=1; fi
+PALLIDO_TEST_CLIENT="$scratch/usr/bin/pallido" PALLIDO_TEST_SERVER="$scratch/usr/bin/pallido-server" \
+  build/tests/app/app_blackbox_tests --gtest_filter='BlackBox.StartsUpAgainstThePublisherServer*' \
+  --gtest_brief=1
+echo "packages checked"
