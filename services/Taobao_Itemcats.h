@@ -10,6 +10,8 @@ struct Tb_Itemcats_Info {
     std::string is_parent;
     std::string sort_order;
     std::string parent_cid;
+
+    bool operator==(const Tb_Itemcats_Info&) const = default;
 };
 
 struct Tb_Itemcats_Cond {

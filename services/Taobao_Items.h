@@ -46,6 +46,8 @@ struct Tb_Items_Info {
     std::string freight_payer;
     std::string property_alias;
     std::string approve_status;
+
+    bool operator==(const Tb_Items_Info&) const = default;
 };
 
 struct Tb_Items_Cond {

@@ -19,6 +19,8 @@ struct Tbk_Items_Info {
     std::string seller_credit_score;
     std::string item_location;
     std::string volume;
+
+    bool operator==(const Tbk_Items_Info&) const = default;
 };
 
 struct Tbk_Items_Cond {

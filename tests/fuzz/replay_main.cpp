@@ -1,6 +1,7 @@
 // Runs a fuzz target over the files named on the command line (or every file
 // of the folders named), so the seed corpus and every past finding are
 // replayed by the ordinary test suite, without the fuzzing engine.
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -33,6 +34,8 @@ int main(int argc, char** argv)
             for (const auto& e : std::filesystem::directory_iterator(p))
                 if (e.is_regular_file())
                     entries.push_back(e.path());
+            // In name order, so a seed can build on the one before it.
+            std::sort(entries.begin(), entries.end());
             for (const auto& e : entries)
                 files += RunFile(e);
         } else {

@@ -36,8 +36,10 @@ TEST(TbItemsUrl, SellerPageRequestIsExact)
     EXPECT_EQ(client.BuildUrlAt(99),
               "http://h/taobao/tb_items.php?fields=" + kDefaultFields +
                   "&nicks=%E5%B0%8F%E5%BA%97&page_no=2&order_by=volume&stamp=99"
-                  "&pid=mm_10000001_0_0&sign=" +
-                  MakeSign("mm_10000001_0_0", "99", "\xe5\xb0\x8f\xe5\xba\x97" "2volume"));
+                  "&pid=mm_10000001_0_0"
+                  // md5("小店2volume" in UTF-8) = 56e6b92de6dc6d57befcdf9a41d30de0,
+                  // then md5("mm_10000001_0_0" "99" "56e6b92d...41d30de0" "99"), by hand.
+                  "&sign=7633e80483fc0fec62247ef4e0fb6f6e");
 }
 
 TEST(TbItemsUrl, DescNamedNoChangesOnlyTheFieldList)
@@ -123,4 +125,23 @@ TEST(TbItems, KeepsAtMost41ItemsAndRequiresTheItemsElement)
     server.Set(path, replies::Doc("items_get_response", "<total_results>3</total_results>"));
     EXPECT_FALSE(client.Fetch(SellerCond(server.BaseUrl(), "s", "1"), {}, rows));
     EXPECT_EQ(client.Results[40].title, "shop item 40");
+}
+
+TEST(TbItems, AShorterReplyClearsTheLocationAndTotalOfTheRecordsBeyondIt)
+{
+    TTestServer server;
+    const std::string path = "/taobao/tb_items.php";
+    server.Set(path, replies::TbItems(5, "85"));
+    TTaobao_Items client;
+    const ATb_Items_Info* rows = nullptr;
+    ASSERT_TRUE(client.Fetch(SellerCond(server.BaseUrl(), "s", "1"), {}, rows));
+    ASSERT_EQ((*rows)[4].city, "city 4");
+    server.Set(path, replies::TbItems(2, "42"));
+    ASSERT_TRUE(client.Fetch(SellerCond(server.BaseUrl(), "s", "2"), {}, rows));
+    EXPECT_EQ((*rows)[1].city, "city 1");
+    EXPECT_EQ((*rows)[1].total_results, "42");
+    for (std::size_t i = 2; i < 5; ++i) {
+        EXPECT_EQ((*rows)[i], Tb_Items_Info{}) << i;
+        EXPECT_TRUE((*rows)[i].city.empty() && (*rows)[i].state.empty() && (*rows)[i].total_results.empty()) << i;
+    }
 }

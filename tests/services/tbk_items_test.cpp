@@ -53,8 +53,11 @@ TEST(TbkItemsUrl, TypicalPanelSearchWithEmptyKeyword)
     EXPECT_EQ(UrlOf(c), "http://h/taobao/tbk_items.php?" + kFields +
                             "&cid=0&sort=commissionVolume_desc&keyword=&start_price=0"
                             "&end_price=999999999&page_no=1&start_credit=1heart"
-                            "&end_credit=5goldencrown&stamp=1281275400&pid=mm_10000001_0_0&sign=" +
-                            SignOf("0commissionVolume_desc1999999999" "5goldencrown" "01heart"));
+                            "&end_credit=5goldencrown&stamp=1281275400&pid=mm_10000001_0_0"
+                            // md5("0commissionVolume_desc19999999995goldencrown01heart")
+                            // = 5721007ff5f1da28742c2371201a5c97, then md5("mm_10000001_0_0"
+                            // "0045721821" "5721007f...201a5c97" "1281275400"), by hand.
+                            "&sign=c6e1b0942cfa8f2359a900aa1f86bcac");
 }
 
 TEST(TbkItemsUrl, ChineseKeywordIsUtf8PercentEncodedAndSignedAsUtf8)
