@@ -2,6 +2,7 @@
 // menu, the notebook's pages and the tool pictures.
 
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QFrame>
 #include <QMenu>
@@ -33,23 +34,38 @@ TEST_F(TFormTest, TabMenuActivatesAndClosesTheTabUnderTheMouse)
     form->bsSkinComboBox1->setEditText(QStringLiteral("茶叶"));
     Search();
     ASSERT_EQ(form->bsSkinTabControl1->count(), 2);
+    QTabBar* tabs = form->bsSkinTabControl1;
+    QMenu* menu = form->bsSkinPopupMenu3;
+    // A right click where the mouse is, as the strip receives it; the menu
+    // opens there and the command is then chosen from it.
+    auto rightClickThenChoose = [&](const QPoint& at, QAction* command) {
+        QContextMenuEvent click(QContextMenuEvent::Mouse, at, tabs->mapToGlobal(at));
+        QCoreApplication::sendEvent(tabs, &click);
+        EXPECT_TRUE(WaitUntil([&] { return menu->isVisible(); }));
+        command->trigger();
+        menu->hide();
+    };
+    auto centreOf = [&](int index) { return tabs->tabRect(index).center(); };
+    const QPoint beside(tabs->width() - 4, tabs->height() / 2);
+    ASSERT_EQ(tabs->tabAt(beside), -1) << "the strip must have room beside its tabs";
 
-    form->MenuTabIndex = -1; // a click beside the tabs: both commands do nothing
-    form->N6->trigger();
-    form->MenuItem1->trigger();
-    EXPECT_EQ(form->bsSkinTabControl1->count(), 2);
-    EXPECT_EQ(form->bsSkinTabControl1->currentIndex(), 1);
+    // Beside the tabs both commands do nothing.
+    rightClickThenChoose(beside, form->N6);
+    EXPECT_EQ(form->MenuTabIndex, -1);
+    rightClickThenChoose(beside, form->MenuItem1);
+    EXPECT_EQ(tabs->count(), 2);
+    EXPECT_EQ(tabs->currentIndex(), 1);
 
-    form->MenuTabIndex = 0;
-    form->N6->trigger();
-    EXPECT_EQ(form->bsSkinTabControl1->currentIndex(), 0);
-    form->MenuTabIndex = 1;
-    form->MenuItem1->trigger();
-    EXPECT_EQ(form->bsSkinTabControl1->count(), 1);
+    rightClickThenChoose(centreOf(0), form->N6);
+    EXPECT_EQ(form->MenuTabIndex, 0);
+    EXPECT_EQ(tabs->currentIndex(), 0);
+    // "关闭" on the tab under the mouse, not the shown one.
+    rightClickThenChoose(centreOf(1), form->MenuItem1);
+    EXPECT_EQ(tabs->count(), 1);
     EXPECT_EQ(form->TabList.size(), 1u);
-    form->MenuTabIndex = 0;
-    form->MenuItem1->trigger(); // the last tab stays
-    EXPECT_EQ(form->bsSkinTabControl1->count(), 1);
+    EXPECT_EQ(tabs->tabText(0), QStringLiteral("所有类目"));
+    rightClickThenChoose(centreOf(0), form->MenuItem1); // the last tab stays
+    EXPECT_EQ(tabs->count(), 1);
     EXPECT_EQ(Count(kItems), 2u);
 }
 

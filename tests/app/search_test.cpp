@@ -158,6 +158,8 @@ TEST_F(TFormTest, PanelIsDisabledWhileASearchRunsAndTheTreeAndTabsStayUsable)
     slow.delayBeforeHeaders = std::chrono::milliseconds(1500);
     server.Set(kItems, slow);
     form->bsSkinComboBox1->setEditText(QStringLiteral("键盘"));
+    QTreeWidgetItem* searched = form->bsSkinTreeView1->currentItem();
+    ASSERT_NE(searched, form->bsSkinTreeView1->topLevelItem(2));
     form->bsSkinLinkImage1->click();
     ASSERT_TRUE(form->SearchRunning());
     ASSERT_TRUE(WaitUntil([this] { return form->windowTitle() == QStringLiteral("正在搜索商品，请稍后......"); }));
@@ -185,9 +187,14 @@ TEST_F(TFormTest, PanelIsDisabledWhileASearchRunsAndTheTreeAndTabsStayUsable)
     for (QWidget* w : panel)
         EXPECT_TRUE(w->isEnabled()) << w->objectName().toStdString();
     EXPECT_EQ(form->windowTitle(), QStringLiteral("Pallido"));
-    // The new tab takes the conditions the panel held when the result came.
-    EXPECT_EQ(form->bsSkinTabControl1->count(), 2);
+    // The new tab takes the conditions and the category that were searched,
+    // not the category selected (or the tab shown) when the result came.
+    ASSERT_EQ(form->bsSkinTabControl1->count(), 2);
     EXPECT_EQ(form->bsSkinTabControl1->tabText(1), QStringLiteral("键盘"));
+    EXPECT_EQ(form->bsSkinTabControl1->currentIndex(), 1);
+    EXPECT_EQ(AnsiToUtf8(form->SelectedTab()->keyword), "键盘");
+    EXPECT_EQ(form->SelectedTab()->node, searched);
+    EXPECT_EQ(form->bsSkinTreeView1->currentItem(), searched);
 }
 
 TEST_F(TFormTest, NoNewSearchStartsBeforeTheLastOutcomeHasBeenHandled)

@@ -78,7 +78,7 @@ TEST_F(TFormTest, ChildLevelsLoadOnceOnFirstOpeningWithTheirCapAndStopRule)
         const std::string parent = r.params.at("parent_cid");
         if (parent == "0") {
             reply.body = demo::Categories(Row(16, "女装/女士精品", true) + ";" + Row(30, "男装", true) + ";" +
-                                          Row(40, "手机", true));
+                                          Row(40, "手机", true) + ";" + Row(50, "收藏", true));
         } else if (parent == "16") { // 70 rows, the first 61 count
             reply.body = demo::ChildCategories(16, 70, true);
         } else if (parent == "30") { // row 5 has no cid: rows 5.. are dropped
@@ -86,6 +86,8 @@ TEST_F(TFormTest, ChildLevelsLoadOnceOnFirstOpeningWithTheirCapAndStopRule)
             for (int i = 0; i < 9; ++i)
                 rows += (i ? ";" : "") + Row(i == 5 ? 0 : 3000 + i, "子类" + std::to_string(i), false);
             reply.body = demo::Categories(rows);
+        } else if (parent == "50") { // a parent with no children after all
+            reply.body = demo::Categories("");
         } else {
             reply.status = 500;
         }
@@ -96,6 +98,7 @@ TEST_F(TFormTest, ChildLevelsLoadOnceOnFirstOpeningWithTheirCapAndStopRule)
     QTreeWidgetItem* women = tree->topLevelItem(1);
     QTreeWidgetItem* men = tree->topLevelItem(2);
     QTreeWidgetItem* phones = tree->topLevelItem(3);
+    QTreeWidgetItem* saved = tree->topLevelItem(4);
     const std::size_t before = Count(kCats);
 
     women->setExpanded(true);
@@ -127,7 +130,21 @@ TEST_F(TFormTest, ChildLevelsLoadOnceOnFirstOpeningWithTheirCapAndStopRule)
     phones->setExpanded(true);
     EXPECT_EQ(Count(kCats), before + 4);
     EXPECT_EQ(phones->childCount(), 1);
+
+    // A level of no rows: the placeholder goes and the node stays loaded,
+    // without children and without a second request.
+    ASSERT_EQ(saved->childCount(), 1);
+    saved->setExpanded(true);
+    EXPECT_EQ(Count(kCats), before + 5);
+    EXPECT_EQ(saved->childCount(), 0);
+    saved->setExpanded(false);
+    saved->setExpanded(true);
+    EXPECT_EQ(Count(kCats), before + 5);
+
     // Opening a node never starts a search.
+    EXPECT_FALSE(form->SearchRunning());
+    ASSERT_TRUE(WaitIdle());
+    Settle(100);
     EXPECT_EQ(Count(kItems), 1u);
 }
 
@@ -180,17 +197,43 @@ TEST_F(TFormTest, ATabMadeOnAPlaceholderSurvivesTheLevelLoadingLater)
     EXPECT_EQ(Last(kItems).at("cid"), "-1");
     EXPECT_EQ(form->bsSkinTabControl1->tabText(1), QString());
 
+    // Loading the level takes the selected placeholder away: the selection
+    // moves to its node and no search starts, now or a little later.
+    const std::size_t searches = Count(kItems);
     failLevel = false;
     node->setExpanded(false);
     node->setExpanded(true);
     ASSERT_EQ(node->childCount(), 3);
     EXPECT_EQ(form->TabList[1]->node, node);
-    const std::size_t searches = Count(kItems);
+    EXPECT_FALSE(form->SearchRunning()) << "removing the placeholder started a search";
+    ASSERT_TRUE(WaitIdle());
+    Settle(100);
+    EXPECT_EQ(Count(kItems), searches);
     form->bsSkinTabControl1->setCurrentIndex(0);
     form->bsSkinTabControl1->setCurrentIndex(1);
     EXPECT_EQ(form->bsSkinTreeView1->currentItem(), node);
     Settle(100);
     EXPECT_EQ(Count(kItems), searches);
+}
+
+TEST_F(TFormTest, AFailingRootLevelLeavesOnlyAllCategoriesAndShowsNoMessage)
+{
+    for (int status : {503, 200}) {
+        SCOPED_TRACE(status);
+        // A server error, then a reply that is no category list at all.
+        server.Set(kCats, status == 200 ? std::string("<html>maintenance</html>") : std::string("busy"), status);
+        TMessageBoxWatcher boxes;
+        StartForm();
+        QTreeWidget* tree = form->bsSkinTreeView1;
+        ASSERT_EQ(tree->topLevelItemCount(), 1);
+        EXPECT_EQ(tree->topLevelItem(0)->text(0), QStringLiteral("所有类目"));
+        EXPECT_EQ(tree->currentItem(), tree->topLevelItem(0));
+        EXPECT_EQ(Count(kSoft), status == 503 ? 1u : 2u) << "the software information still answered";
+        EXPECT_EQ(Last(kItems).at("cid"), "0") << "the first search still runs";
+        Settle(200);
+        EXPECT_TRUE(boxes.seen.empty()) << boxes.seen[0].text.toStdString();
+        form.reset();
+    }
 }
 
 TEST_F(TFormTest, SelectedNodeIsRedOnLightCyanOthersInTheInactiveTabColour)

@@ -6,6 +6,7 @@
 #include <QMenu>
 #include <QTabBar>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
 #include "FormFixture.h"
@@ -67,10 +68,17 @@ TEST_F(TFormTest, MenuButtonAndTaskbarRequestOpenTheWindowMenu)
     form->N2->trigger();
 }
 
-TEST_F(TFormTest, CloseCommandClosesTheWindow)
+TEST_F(TFormTest, CloseCommandClosesTheWindowAndEndsTheProgram)
 {
     StartForm();
     ASSERT_TRUE(form->isVisible());
-    form->N4->trigger();
+    // The program's event loop, as main() runs it: "关闭" must end it. Should
+    // it not, the guard ends it after 10 s with another code.
+    QTimer::singleShot(0, form.get(), [this] { form->N4->trigger(); });
+    QTimer guard;
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, [] { QCoreApplication::exit(42); });
+    guard.start(10000);
+    EXPECT_EQ(QCoreApplication::exec(), 0) << "the event loop did not end";
     EXPECT_FALSE(form->isVisible());
 }
