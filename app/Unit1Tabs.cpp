@@ -246,7 +246,10 @@ void TForm1::TailButClick()
 
 void TForm1::ComboBoxPageChange(int index)
 {
-    if (searchPending_ || TabList.empty() || index < 0 || index + 1 == RequestedPage)
+    // The page already shown is not asked for again. After a failed request
+    // RequestedPage is the page that failed, and choosing it must ask again.
+    const TAB* shown = SelectedTab();
+    if (searchPending_ || TabList.empty() || index < 0 || !shown || index + 1 == shown->page_no)
         return;
     RequestedPage = index + 1;
     RequestPage();

@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QTabBar>
 #include <QTest>
+#include <QTimer>
 #include "BrowserPane.h"
 #include "MyScrollBar.h"
 
@@ -26,6 +27,19 @@ TEST_F(TFormTest, AFailedUpdateRestoresTheCaption)
     form->setWindowTitle(QStringLiteral("正在更新软件。。。"));
     QCoreApplication::postEvent(form.get(), new QEvent(WM_UPDATE_FAILED));
     EXPECT_TRUE(WaitUntil([this] { return form->windowTitle() == QStringLiteral("Pallido"); }));
+}
+
+TEST_F(TFormTest, AFinishedUpdateEndsTheProgram)
+{
+    StartForm();
+    // The program's event loop, as main() runs it; the guard ends it with
+    // another code should the message not.
+    QCoreApplication::postEvent(form.get(), new QEvent(WM_UPDATE_DONE));
+    QTimer guard;
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, [] { QCoreApplication::exit(42); });
+    guard.start(10000);
+    EXPECT_EQ(QCoreApplication::exec(), 0) << "the event loop did not end";
 }
 
 TEST_F(TFormTest, TabMenuActivatesAndClosesTheTabUnderTheMouse)

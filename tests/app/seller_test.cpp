@@ -2,10 +2,15 @@
 // seller page's links on the first click, the view lists and the result
 // pane's scroll bar, driven through the window against the in-process server.
 
+#include <tuple>
+#include <vector>
+
 #include <QComboBox>
 #include <QFrame>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTabBar>
+#include <QTest>
 #include <QWebEngineScript>
 
 #include "BrowserPane.h"
@@ -104,6 +109,8 @@ protected:
             std::vector<std::string> ids = SplitIds(r.params.at("num_iids"));
             if (convertLimit >= 0 && static_cast<int>(ids.size()) > convertLimit)
                 ids.resize(static_cast<std::size_t>(convertLimit));
+            if (convertSkipsFirst && !ids.empty())
+                ids.erase(ids.begin());
             reply.body = Converted(base, ids);
             return reply;
         });
@@ -144,6 +151,7 @@ protected:
     bool shopFails = false;
     bool convertFails = false;
     int convertLimit = -1; // links for the first N ids only
+    bool convertSkipsFirst = false; // no link for the page's first item
 };
 
 TEST_F(TSellerTest, SellerListHoldsTheDistinctSellersOfTheShownPage)
@@ -199,6 +207,18 @@ TEST_F(TSellerTest, SellerWith41ItemsPagesThroughTwoPagesAndAFailedPageChangeKee
     EXPECT_EQ(p.at("fields").find("desc"), std::string::npos);
     EXPECT_TRUE(form->Panel9->isVisible());
     EXPECT_FALSE(form->Button1->isVisible());
+    // Enter in the keyword box searches nothing while the seller's page
+    // covers the results.
+    const std::size_t searches = Count(kItems);
+    form->activateWindow();
+    QLineEdit* keyword = form->bsSkinComboBox1->lineEdit();
+    keyword->setFocus();
+    keyword->setText(QStringLiteral("保温杯"));
+    QTest::keyClick(keyword, Qt::Key_Return);
+    Settle(200);
+    EXPECT_FALSE(form->SearchRunning());
+    EXPECT_EQ(Count(kItems), searches);
+    EXPECT_TRUE(form->Panel9->isVisible());
     EXPECT_EQ(form->shop_index, 1);
     EXPECT_EQ(form->shops[1].page_count, 2);
     EXPECT_FALSE(form->bsSkinButtonLabel4->isEnabled());
@@ -295,6 +315,24 @@ TEST_F(TSellerTest, FirstItemClickConvertsThePageOnceAndLaterClicksUseTheLinks)
     }
     EXPECT_EQ(launcher.calls.size(), opened);
     EXPECT_EQ(Count(kConvert), 1u);
+}
+
+TEST_F(TSellerTest, WithoutALinkForTheFirstItemEveryClickConvertsAgain)
+{
+    // The page counts as converted by its first item's link: without one,
+    // each click asks again, and each opens the link it then got.
+    convertSkipsFirst = true;
+    StartForm();
+    ASSERT_TRUE(OpenSeller(0));
+    ClickItem(3);
+    EXPECT_EQ(Count(kConvert), 1u);
+    EXPECT_EQ(LastOpened(), base + "conv/5003");
+    ClickItem(5);
+    EXPECT_EQ(Count(kConvert), 2u);
+    EXPECT_EQ(LastOpened(), base + "conv/5005");
+    ClickItem(0);
+    EXPECT_EQ(Count(kConvert), 3u);
+    EXPECT_EQ(LastOpened(), form->shops[0].shop_url);
 }
 
 TEST_F(TSellerTest, FailedRequestsFallBackToTheShopLink)
@@ -510,4 +548,52 @@ TEST_F(TSellerTest, ClicksOnTheResultPageOpenTheItemsLinksOutsideAndThePaneStays
                       QWebEngineScript::ApplicationWorld)
                   .toInt(),
               40);
+}
+
+TEST_F(TSellerTest, KeysReachOnlyTheSellerPageAndTheWheelStepsTheBarOfThePaneUnderIt)
+{
+    const std::string tall = "<html><body style='height:3000px'>page</body></html>";
+    server.Set("/taobao/III/pindao.html", kit::Html(tall));
+    server.Set("/taobao/III/huodong.html", kit::Html(tall));
+    StartForm();
+    const QString counter = QStringLiteral(
+        "window.__keys = 0; document.addEventListener('keydown', function () { ++window.__keys; }, true); true");
+    auto keysSeen = [](TBrowserPane* pane) {
+        return kit::Js(pane, QStringLiteral("window.__keys"), QWebEngineScript::ApplicationWorld).toInt();
+    };
+    // Shows `page` of the left notebook, waits for `pane`'s document and its
+    // bar, then types into it.
+    auto typeInto = [&](int page, TBrowserPane* pane, TMyScrollBar* bar) {
+        form->bsSkinNotebook1->SetPageIndex(page);
+        EXPECT_TRUE(WaitUntil([&] { return bar->isEnabled(); })) << pane->objectName().toStdString();
+        kit::WaitForFrames(pane);
+        EXPECT_TRUE(kit::Js(pane, counter, QWebEngineScript::ApplicationWorld).toBool());
+        form->activateWindow();
+        kit::InputWidget(pane)->setFocus();
+        kit::Key(pane, Qt::Key_A);
+        kit::Key(pane, Qt::Key_Down);
+    };
+
+    typeInto(2, form->web3, form->ScrollBar3);
+    typeInto(3, form->web4, form->ScrollBar4);
+    typeInto(1, form->web2, form->ScrollBar2);
+    ASSERT_TRUE(OpenSeller(0));
+    typeInto(1, form->webShop, form->MyScrollBar1);
+    EXPECT_TRUE(WaitUntil([&] { return keysSeen(form->webShop) == 2; }, 5000)) << "the seller page takes keys";
+    for (TBrowserPane* quiet : {form->web2, form->web3, form->web4})
+        EXPECT_EQ(keysSeen(quiet), 0) << quiet->objectName().toStdString();
+
+    // The wheel over each pane steps that pane's bar by 80.
+    const std::vector<std::tuple<int, TBrowserPane*, TMyScrollBar*>> panes = {
+        {1, form->webShop, form->MyScrollBar1}, {2, form->web3, form->ScrollBar3}, {3, form->web4, form->ScrollBar4}};
+    for (const auto& [page, pane, bar] : panes) {
+        SCOPED_TRACE(pane->objectName().toStdString());
+        form->bsSkinNotebook1->SetPageIndex(page);
+        kit::WaitForFrames(pane);
+        const int before = bar->Position();
+        kit::Wheel(kit::InputWidget(pane), -120);
+        EXPECT_EQ(bar->Position(), before + 80);
+        kit::Wheel(kit::InputWidget(pane), 120);
+        EXPECT_EQ(bar->Position(), before);
+    }
 }

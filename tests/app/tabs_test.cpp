@@ -239,18 +239,34 @@ TEST_F(TFormTest, AFailedOrEmptyPageLeavesTheTabUntouched)
     EXPECT_TRUE(Title(0).startsWith(QStringLiteral("第1页")));
     EXPECT_EQ(form->RequestedPage, 2);
     EXPECT_EQ(ButtonsOf(*form), (TButtons{false, false, false, false}));
+    // The page list still asks for the page that failed, and it comes.
+    server.Set(kItems, demo::Items(base, 2, 40, total));
+    const std::size_t asked = Count(kItems);
+    form->ComboBoxPage->setCurrentIndex(1);
+    Q_EMIT form->ComboBoxPage->activated(1);
+    ASSERT_TRUE(WaitIdle());
+    EXPECT_EQ(Count(kItems), asked + 1);
+    EXPECT_EQ(Last(kItems).at("page_no"), "2");
+    EXPECT_EQ(form->SelectedTab()->page_no, 2);
+    EXPECT_TRUE(Title(0).startsWith(QStringLiteral("第2页")));
+    // Back on page 1 after another failure.
+    server.Set(kItems, "nope", 500);
+    form->IndexBut->click();
+    ASSERT_TRUE(WaitUntil([&] { return boxes.seen.size() == 2 && !form->SearchRunning(); }));
+    ASSERT_TRUE(WaitUntil([this] { return form->ComboBoxPage->isEnabled(); }));
+    EXPECT_EQ(form->SelectedTab()->page_no, 2);
     // Activating the tab resets the requested page and the buttons.
     form->ActivateTab(0);
-    EXPECT_EQ(form->RequestedPage, 1);
-    EXPECT_EQ(ButtonsOf(*form), (TButtons{false, false, true, true}));
+    EXPECT_EQ(form->RequestedPage, 2);
+    EXPECT_EQ(ButtonsOf(*form), (TButtons{true, true, true, true}));
 
     // A page that comes back without items keeps the tab as well.
     server.Set(kItems, demo::NoItems());
     form->TailBut->click();
     ASSERT_TRUE(WaitIdle());
-    EXPECT_EQ(form->SelectedTab()->page_no, 1);
+    EXPECT_EQ(form->SelectedTab()->page_no, 2);
     EXPECT_EQ(form->SelectedTab()->page_count, 3);
-    EXPECT_TRUE(Title(0).startsWith(QStringLiteral("第1页")));
-    EXPECT_EQ(ButtonsOf(*form), (TButtons{false, false, true, true}));
-    EXPECT_EQ(boxes.seen.size(), 1u);
+    EXPECT_TRUE(Title(0).startsWith(QStringLiteral("第2页")));
+    EXPECT_EQ(ButtonsOf(*form), (TButtons{true, true, true, true}));
+    EXPECT_EQ(boxes.seen.size(), 2u);
 }
