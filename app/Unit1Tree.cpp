@@ -101,7 +101,10 @@ void TForm1::LoadChildCategories(QTreeWidgetItem* node)
     }
     // The placeholder goes away: a tab made while it was selected now refers
     // to the category it stood under, and removing it from the selection
-    // starts no search.
+    // starts no search. The level may load while a tab is being restored
+    // (the tree opens the parent of the node it selects), which has switched
+    // tree searches off itself: leave them as they were.
+    const bool searchWasEnabled = TreeSearchEnabled;
     TreeSearchEnabled = false;
     for (int i = 0; i < node->childCount(); ++i) {
         QTreeWidgetItem* old = node->child(i);
@@ -114,7 +117,7 @@ void TForm1::LoadChildCategories(QTreeWidgetItem* node)
             bsSkinTreeView1->setCurrentItem(node);
     }
     qDeleteAll(node->takeChildren());
-    TreeSearchEnabled = true;
+    TreeSearchEnabled = searchWasEnabled;
 
     const int icon = node->data(0, kIconRole).toInt();
     for (std::size_t i = 0; i < 61 && i < rows->size(); ++i) {

@@ -1,6 +1,7 @@
 // The category tree: root level, lazy levels, icons, colours, and keys of
 // categories that share a caption.
 
+#include <QComboBox>
 #include <QImage>
 #include <QTabBar>
 #include <QTreeWidget>
@@ -214,6 +215,51 @@ TEST_F(TFormTest, ATabMadeOnAPlaceholderSurvivesTheLevelLoadingLater)
     EXPECT_EQ(form->bsSkinTreeView1->currentItem(), node);
     Settle(100);
     EXPECT_EQ(Count(kItems), searches);
+}
+
+TEST_F(TFormTest, ALevelLoadedWhileATabIsRestoredStartsNoSearch)
+{
+    bool failLevel = true;
+    server.SetHandler(kCats, [&failLevel](const TRecordedRequest& r) {
+        TCannedReply reply;
+        if (r.params.at("parent_cid") == "0")
+            reply.body = demo::RootCategories();
+        else if (failLevel)
+            reply.status = 503;
+        else
+            reply.body = demo::ChildCategories(1001, 3);
+        return reply;
+    });
+    StartForm();
+    QTreeWidget* tree = form->bsSkinTreeView1;
+    QTreeWidgetItem* node = tree->topLevelItem(1);
+    node->setExpanded(true); // fails: the placeholder stays
+    tree->setCurrentItem(node->child(0));
+    ASSERT_TRUE(WaitUntil([this] { return form->bsSkinTabControl1->count() == 2 && !form->SearchRunning(); }));
+    // Another tab elsewhere in the tree, then the placeholder's parent is
+    // collapsed.
+    tree->setCurrentItem(tree->topLevelItem(0));
+    ASSERT_TRUE(WaitIdle());
+    ASSERT_EQ(form->bsSkinTabControl1->currentIndex(), 0);
+    form->bsSkinComboBox1->setEditText(QStringLiteral("别的"));
+    Search();
+    ASSERT_EQ(form->bsSkinTabControl1->count(), 3);
+    node->setExpanded(false);
+    failLevel = false;
+    const std::size_t searches = Count(kItems);
+
+    // Showing the placeholder's tab again opens its parent, which loads the
+    // level in the middle of restoring the tab.
+    form->bsSkinTabControl1->setCurrentIndex(1);
+    EXPECT_EQ(node->childCount(), 3) << "the level was not loaded during the restore";
+    EXPECT_FALSE(form->SearchRunning()) << "a search started during the restore";
+    ASSERT_TRUE(WaitIdle());
+    Settle(100);
+    EXPECT_EQ(Count(kItems), searches);
+    EXPECT_EQ(form->bsSkinTabControl1->currentIndex(), 1);
+    EXPECT_EQ(form->bsSkinComboBox1->currentText(), QString());
+    EXPECT_EQ(tree->currentItem(), node);
+    EXPECT_TRUE(form->TreeSearchEnabled);
 }
 
 TEST_F(TFormTest, AFailingRootLevelLeavesOnlyAllCategoriesAndShowsNoMessage)
