@@ -119,6 +119,8 @@ public:
     void EnableSearchControls(bool on);
     void RequestPage();
     TPanelValues ReadPanel() const;
+    // The conditions `tab` was searched with, as the panel would hold them.
+    TPanelValues TabPanel(const TAB& tab) const;
     bool SearchRunning() const { return searchPending_; }
     // The one off-the-record profile of all panes.
     QWebEngineProfile* Profile() const { return profile_; }

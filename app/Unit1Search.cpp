@@ -49,6 +49,25 @@ TPanelValues TForm1::ReadPanel() const
     return v;
 }
 
+TPanelValues TForm1::TabPanel(const TAB& tab) const
+{
+    TPanelValues v;
+    v.keyword = tab.keyword;
+    if (tab.node) {
+        v.hasCategory = true;
+        v.category = A(tab.node->text(0));
+        v.cid = tab.node->data(0, kCategoryIdRole).toInt();
+    }
+    v.startPrice = tab.start_price;
+    v.endPrice = tab.end_price;
+    v.sort = tab.sort;
+    v.startCredit = tab.start_credit;
+    v.endCredit = tab.end_credit;
+    v.area = tab.area;
+    v.guarantee = tab.guarantee;
+    return v;
+}
+
 void TForm1::StartSearch()
 {
     // The worker marks itself idle right after posting its outcome; until
@@ -141,8 +160,12 @@ void TForm1::RequestPage()
 void TForm1::StartWorker()
 {
     JoinWorker();
-    origin_ = TSearchOrigin{ReadPanel(), bsSkinTreeView1->currentItem(), bsSkinComboBox4->currentIndex(),
-                            RequestedPage, ReuseTab ? SelectedTab() : nullptr};
+    // A page of a tab belongs to that tab's own search, whatever the panel
+    // holds now; a new search takes the panel.
+    TAB* asking = ReuseTab ? SelectedTab() : nullptr;
+    origin_ = TSearchOrigin{asking ? TabPanel(*asking) : ReadPanel(),
+                            asking ? asking->node : bsSkinTreeView1->currentItem(),
+                            bsSkinComboBox4->currentIndex(), RequestedPage, asking};
     Tbk_Items_Cond cond = SearchConditions(origin_.panel, RequestedPage, BaseUrl);
     worker_ = std::make_unique<Unit1::TMyThread>(Taobaoke_Items1, std::move(cond), this, SearchIdle);
     connect(worker_.get(), &Unit1::TMyThread::CaptionRequested, this, &QWidget::setWindowTitle,

@@ -188,6 +188,51 @@ TEST_F(TFormTest, PagingMovesTheShownTabThroughItsPagesWithTheRightButtonStates)
     EXPECT_EQ(form->SelectedTab()->page_no, 3);
 }
 
+TEST_F(TFormTest, PagingAsksForTheTabsOwnSearchWhateverThePanelHolds)
+{
+    StartForm();
+    form->bsSkinComboBox1->setEditText(QStringLiteral("手机"));
+    form->bsSkinSpinEdit1->setValue(100);
+    form->bsSkinSpinEdit2->setValue(500);
+    form->bsSkinComboBoxEx3->setCurrentIndex(2);
+    form->bsSkinComboBox3->setCurrentIndex(5);
+    Search();
+    ASSERT_EQ(form->bsSkinTabControl1->count(), 2);
+    const std::string key = form->SelectedTab()->key;
+
+    // Conditions changed in the panel without searching, then "下页".
+    form->bsSkinComboBox1->setEditText(QStringLiteral("未搜索的词"));
+    form->bsSkinSpinEdit1->setValue(7);
+    form->bsSkinComboBoxEx3->setCurrentIndex(4);
+    form->bsSkinComboBoxEx1->setCurrentIndex(6);
+    form->bsSkinComboBox3->setCurrentIndex(0);
+    form->bsSkinCheckRadioBox1->setChecked(true);
+    form->NextBut->click();
+    ASSERT_TRUE(WaitIdle());
+    const auto p = Last(kItems);
+    EXPECT_EQ(p.at("page_no"), "2");
+    EXPECT_EQ(p.at("keyword"), "手机");
+    EXPECT_EQ(p.at("cid"), "0");
+    EXPECT_EQ(p.at("start_price"), "100");
+    EXPECT_EQ(p.at("end_price"), "500");
+    EXPECT_EQ(p.at("sort"), "price_desc");
+    EXPECT_EQ(p.at("start_credit"), "1heart");
+    EXPECT_EQ(p.at("area"), "北京");
+    EXPECT_EQ(p.count("guarantee"), 0u);
+    // The page is the tab's: same caption, same key, and the panel shows the
+    // tab's conditions again.
+    EXPECT_EQ(form->bsSkinTabControl1->tabText(1), QStringLiteral("手机"));
+    EXPECT_EQ(form->SelectedTab()->key, key);
+    EXPECT_EQ(form->SelectedTab()->page_no, 2);
+    EXPECT_EQ(form->bsSkinComboBox1->currentText(), QStringLiteral("手机"));
+    EXPECT_FALSE(form->bsSkinCheckRadioBox1->isChecked());
+    // Searching the same again shows this tab without a request.
+    const std::size_t asked = Count(kItems);
+    form->bsSkinLinkImage1->click();
+    EXPECT_FALSE(form->SearchRunning());
+    EXPECT_EQ(Count(kItems), asked);
+}
+
 TEST_F(TFormTest, PageCountsRoundUpAndCapAt99)
 {
     const std::pair<std::string, int> cases[] = {{"39", 1},  {"40", 1},  {"41", 2},   {"85", 3},
