@@ -88,11 +88,19 @@ TUpdateForm TForm1::UpdateCallbacks()
     form.runOnGui = [this](std::function<void()> task) {
         QMetaObject::invokeMethod(this, std::move(task), Qt::QueuedConnection);
     };
-    // Asked on the GUI thread while the worker waits for the answer.
-    form.askReplace = [this](const std::string& fileName) {
-        return QMessageBox::question(this, QString::fromLatin1(kFileExistsTitle),
-                                     Q(ReplaceQuestion(fileName)),
-                                     QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+    // Asked on the GUI thread in a box that leaves the window usable; the
+    // worker waits for the answer. A box closed without Yes answers No; one
+    // that goes with the window answers nothing, and the closing window
+    // stops the worker itself.
+    form.askReplace = [this](const std::string& fileName, std::function<void(bool)> answer) {
+        auto* box = new QMessageBox(QMessageBox::Question, QString::fromLatin1(kFileExistsTitle),
+                                    Q(ReplaceQuestion(fileName)), QMessageBox::Yes | QMessageBox::No, this);
+        box->setWindowModality(Qt::NonModal);
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        connect(box, &QMessageBox::finished, box, [box, answer = std::move(answer)] {
+            answer(box->standardButton(box->clickedButton()) == QMessageBox::Yes);
+        });
+        box->show();
     };
     return form;
 }

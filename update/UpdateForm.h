@@ -30,8 +30,11 @@ struct TUpdateForm {
     // Queues `task` to run later on the window's (GUI) thread and returns at
     // once. Empty: questions are asked directly on the worker thread.
     std::function<void(std::function<void()> task)> runOnGui;
-    // Shows the "File Exists Alert" Yes/No box and returns true for Yes. Runs
-    // on the GUI thread (through runOnGui) while the worker waits. Empty:
+    // Shows the "File Exists Alert" Yes/No box and, once the user answered,
+    // calls `answer` with true for Yes (at most once; never when the box went
+    // away unanswered). Runs on the GUI thread (through runOnGui) and need
+    // not wait for the answer, so the window stays usable while the worker
+    // waits; without runOnGui it must answer before it returns. Empty:
     // existing files are always kept.
-    std::function<bool(const std::string& fileName)> askReplace;
+    std::function<void(const std::string& fileName, std::function<void(bool yes)> answer)> askReplace;
 };

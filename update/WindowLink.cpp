@@ -16,7 +16,8 @@ bool TWindowLink::Ask(const std::string& fileName)
         // never waits for the answer.
         if (Closed())
             return false;
-        const bool yes = form_.askReplace(fileName);
+        bool yes = false;
+        form_.askReplace(fileName, [&yes](bool answer) { yes = answer; });
         return yes && !Closed();
     }
 
@@ -35,13 +36,16 @@ bool TWindowLink::Ask(const std::string& fileName)
             if (state->closed)
                 return;
         }
-        const bool yes = ask(fileName);
-        std::lock_guard<std::mutex> lock(state->mutex);
-        if (state->lastAnswered < id) {
-            state->lastAnswered = id;
-            state->answer = yes;
-        }
-        state->answered.notify_all();
+        // The answer may come later, from the question's own box; the worker
+        // waits for it, or for Close().
+        ask(fileName, [state, id](bool yes) {
+            std::lock_guard<std::mutex> lock(state->mutex);
+            if (state->lastAnswered < id) {
+                state->lastAnswered = id;
+                state->answer = yes;
+            }
+            state->answered.notify_all();
+        });
     });
 
     std::unique_lock<std::mutex> lock(state_->mutex);

@@ -15,6 +15,7 @@
 #include "DemoReplies.h"
 #include "FormFixture.h"
 #include "Launcher.h"
+#include "Notebook.h"
 #include "TempDir.h"
 #include "ZipMaker.h"
 
@@ -137,22 +138,18 @@ TEST_F(TFormTest, ReplaceQuestionIsAskedInTheWindowWhileTheWorkerWaits)
     launcher.startResult = false;
     SetLauncher(&launcher);
 
-    // Answers the box "No" once it shows, from its own event loop.
-    QString title;
-    QString text;
-    bool onGuiThread = false;
-    QTimer answer;
-    answer.setInterval(20);
-    QObject::connect(&answer, &QTimer::timeout, [&] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box || !title.isEmpty())
-            return;
-        title = box->windowTitle();
-        text = box->text();
-        onGuiThread = QThread::currentThread() == qApp->thread();
-        box->button(QMessageBox::No)->click();
+    // A box that blocks the window would run its own event loop: this timer
+    // notes it and answers it, so the test goes on to fail instead of hanging.
+    bool blocked = false;
+    QTimer guard;
+    guard.setInterval(20);
+    QObject::connect(&guard, &QTimer::timeout, [&] {
+        if (auto* modal = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            blocked = true;
+            modal->button(QMessageBox::No)->click();
+        }
     });
-    answer.start();
+    guard.start();
 
     form = std::make_unique<TForm1>();
     form->MyUpdate1.places = {dir.Sub("tmp"), prog, ""};
@@ -160,13 +157,21 @@ TEST_F(TFormTest, ReplaceQuestionIsAskedInTheWindowWhileTheWorkerWaits)
     localOnly.Install(form->Profile());
     form->FormCreate();
     form->show();
-    ASSERT_TRUE(WaitUntil([&] {
-        return !title.isEmpty() && form->SearchRunning() && form->windowTitle() == QStringLiteral("Pallido");
-    }));
-    answer.stop();
-    EXPECT_EQ(title, QStringLiteral("File Exists Alert"));
-    EXPECT_EQ(text, QStringLiteral("Replace existing file config.ini?"));
-    EXPECT_TRUE(onGuiThread);
+    QMessageBox* box = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return blocked || ((box = form->findChild<QMessageBox*>()) && box->isVisible()); }));
+    ASSERT_FALSE(blocked) << "the question blocked the window";
+    EXPECT_EQ(box->windowTitle(), QStringLiteral("File Exists Alert"));
+    EXPECT_EQ(box->text(), QStringLiteral("Replace existing file config.ini?"));
+    EXPECT_EQ(box->thread(), qApp->thread());
+    // The question leaves the window usable while it waits for an answer.
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    form->bsSkinNotebook1->SetPageIndex(1);
+    EXPECT_EQ(form->bsSkinNotebook1->PageIndex(), 1);
+    form->bsSkinNotebook1->SetPageIndex(0);
+    Settle(300);
+    EXPECT_FALSE(form->MyUpdate1.Installed());
+    box->button(QMessageBox::No)->click();
+    ASSERT_TRUE(WaitUntil([&] { return form->SearchRunning() && form->windowTitle() == QStringLiteral("Pallido"); }));
     EXPECT_FALSE(form->MyUpdate1.Installed());
     form.reset(); // also joins the worker before its launcher calls are read
     SetLauncher(nullptr);
@@ -175,4 +180,39 @@ TEST_F(TFormTest, ReplaceQuestionIsAskedInTheWindowWhileTheWorkerWaits)
     ASSERT_EQ(launcher.calls.size(), 1u);
     EXPECT_EQ(launcher.calls[0].program, prog + "pallido-update-wintest");
     EXPECT_TRUE(ListFolder(dir.Path() + "tmp").empty());
+}
+
+TEST_F(TFormTest, ClosingTheWindowWhileTheReplaceQuestionIsShownAnswersNo)
+{
+    TTempDir dir;
+    const std::string prog = dir.Sub("prog");
+    WriteFile(prog + "config.ini", "old config");
+    TCannedReply archive;
+    archive.body = TZipMaker()
+                       .File("config.ini", "new config")
+                       .File("pallido-update-wintest", "#!/bin/sh\n", 0100755)
+                       .Bytes();
+    archive.contentType = "application/zip";
+    server.Set("/updates/u.zip", archive);
+    server.Set("/updates/u.zip.minisig", updateSigner.SignVersion(archive.body, "20100901"));
+    TCannedReply soft;
+    soft.body = SoftInfoAnnouncing("20100901", base + "updates/u.zip");
+    server.Set(kSoft, soft);
+    TRecordingLauncher launcher;
+    SetLauncher(&launcher);
+
+    form = std::make_unique<TForm1>();
+    form->MyUpdate1.places = {dir.Sub("tmp"), prog, ""};
+    form->MyUpdate1.publicKey = updateSigner.PublicKeyLine();
+    localOnly.Install(form->Profile());
+    form->FormCreate();
+    form->show();
+    ASSERT_TRUE(WaitUntil([&] {
+        auto* box = form->findChild<QMessageBox*>();
+        return box && box->isVisible();
+    }));
+    EXPECT_LT(CloseForm(), std::chrono::seconds(5));
+    SetLauncher(nullptr);
+    EXPECT_EQ(ReadFile(prog + "config.ini"), "old config");
+    EXPECT_TRUE(launcher.calls.empty()) << "nothing is started after the window closed";
 }

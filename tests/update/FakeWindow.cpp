@@ -13,10 +13,10 @@ TUpdateForm TFakeWindow::Form()
         tasks_.push_back(std::move(task));
         changed_.notify_all();
     };
-    form.askReplace = [this](const std::string& name) {
+    form.askReplace = [this](const std::string& name, std::function<void(bool)> reply) {
         asked.push_back(name);
         askedOn.push_back(std::this_thread::get_id());
-        return answer(name);
+        reply(answer(name));
     };
     return form;
 }
