@@ -52,6 +52,9 @@ QWebEngineScript AnchorCollectionScript()
 {
     return MakeScript(QStringLiteral("pallido-anchors"), QWebEngineScript::MainWorld,
                       QStringLiteral(R"JS((function () {
+  // Only our own generated pages: a page from the publisher's server keeps
+  // whatever it calls click_url.
+  if (location.protocol !== 'pallido:') return;
   try {
     Object.defineProperty(window, 'click_url', {
       configurable: true,

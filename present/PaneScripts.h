@@ -12,7 +12,7 @@ QWebEngineScript ViewportScript();
 // Makes `click_url` the collection of anchors with that id, in document
 // order, also when the page holds only one of them (the engine would name
 // the single element instead). Runs in the page's own world, where the page
-// scripts look the name up.
+// scripts look the name up. Our own generated pages only.
 QWebEngineScript AnchorCollectionScript();
 
 // The helper scripts report through console messages: the token, the kind

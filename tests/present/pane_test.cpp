@@ -96,7 +96,11 @@ TEST_F(PaneTest, OnlyWebAddressesAndAboutBlankAreNavigated)
 TEST_F(PaneTest, StaticPaneShowsTheServersPageAndFollowsItsLinks)
 {
     TTestServer server;
-    server.Set("/taobao/III/pindao.html", kit::Html("<html><body><a id=next href=\"next.html\">next</a></body></html>"));
+    // The publisher's page has a variable of the name our own pages use for
+    // their link collection: it stays the page's.
+    server.Set("/taobao/III/pindao.html",
+               kit::Html("<html><head><script>var click_url = 'mine';</script></head>"
+                         "<body><a id=next href=\"next.html\">next</a><a id=\"click_url\" href=\"x.html\">x</a></body></html>"));
     server.Set("/taobao/III/next.html", kit::Html("<html><body>next page</body></html>"));
     TPaneWindow w(TPaneKind::Static);
     const QString url = QString::fromStdString(server.BaseUrl() + "taobao/III/pindao.html");
@@ -105,6 +109,7 @@ TEST_F(PaneTest, StaticPaneShowsTheServersPageAndFollowsItsLinks)
     EXPECT_EQ(w.pane->LocationUrl(), url);
     ASSERT_TRUE(kit::WaitUntil([&] { return w.completed > before; }));
     EXPECT_EQ(server.RequestCount("/taobao/III/pindao.html"), 1u);
+    EXPECT_EQ(kit::Js(w.pane, QStringLiteral("String(window.click_url)")).toString(), QStringLiteral("mine"));
 
     kit::Click(w.pane, kit::CentreOf(w.pane, "#next"));
     ASSERT_TRUE(kit::WaitUntil([&] { return w.completed > before + 1; }));
