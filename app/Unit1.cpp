@@ -6,6 +6,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include "AnsiText.h"
 #include "BrowserPane.h"
 
 #include "Launcher.h"
@@ -16,12 +17,6 @@
 #include "data.h"
 
 std::atomic<bool> SearchIdle{true};
-
-namespace {
-
-QString Q(const std::string& ansi) { return QString::fromStdString(AnsiToUtf8(ansi)); }
-
-} // namespace
 
 TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
 {

@@ -6,6 +6,7 @@
 #include <QSpinBox>
 #include <QTreeWidget>
 
+#include "AnsiText.h"
 #include "MyScrollBar.h"
 #include "PictureButton.h"
 #include "SearchThread.h"
@@ -14,8 +15,6 @@
 #include "data.h"
 
 namespace {
-
-std::string A(const QString& s) { return Utf8ToAnsi(s.toStdString()); }
 
 // Trims blanks and control characters (everything up to U+0020) from both ends.
 QString TrimBlanks(const QString& s)

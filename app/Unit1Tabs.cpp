@@ -7,13 +7,12 @@
 #include <QTabBar>
 #include <QTreeWidget>
 
+#include "AnsiText.h"
 #include "BrowserPane.h"
 #include "Unit1.h"
 #include "codepage.h"
 
 namespace {
-
-QString Q(const std::string& ansi) { return QString::fromStdString(AnsiToUtf8(ansi)); }
 
 void ClearRow(Tbk_Items_Info& r)
 {

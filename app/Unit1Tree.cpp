@@ -3,22 +3,13 @@
 #include <QApplication>
 #include <QTreeWidget>
 
+#include "AnsiText.h"
+#include "BusyCursor.h"
 #include "Unit1.h"
 #include "codepage.h"
 #include "data.h"
 
 namespace {
-
-QString Q(const std::string& ansi) { return QString::fromStdString(AnsiToUtf8(ansi)); }
-
-// Shows the busy cursor while the window waits for a category request.
-class TBusyCursor {
-public:
-    TBusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~TBusyCursor() { QApplication::restoreOverrideCursor(); }
-    TBusyCursor(const TBusyCursor&) = delete;
-    TBusyCursor& operator=(const TBusyCursor&) = delete;
-};
 
 // The decimal value of a reply's cid; false when it is not a 32-bit integer.
 bool CategoryId(const std::string& text, int& id)
