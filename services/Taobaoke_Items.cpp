@@ -76,11 +76,10 @@ std::string TTaobaoke_Items::BuildUrlAt(std::int32_t stamp)
     return AssembleUrl(c.url, q, MakeSign(c.pid, stampText, input));
 }
 
-void TTaobaoke_Items::ClearResults()
-{
-    ClearRecords(Results, TbkItemSlots());
-    for (auto& r : Results)
-        r.total_results.clear();
-}
+void TTaobaoke_Items::ClearResults() { ClearTbkRecords(Results); }
 
-void TTaobaoke_Items::ParseReply() { ReadTbkItems(XmlDoc, Names, Results); }
+void TTaobaoke_Items::ParseReply()
+{
+    ClearResults();
+    ReadTbkItems(XmlDoc, Names, Results);
+}

@@ -48,16 +48,20 @@ using ATbk_Items_Info = std::array<Tbk_Items_Info, 64>;
 // The fourteen read slots of an affiliate item, in record order, shared with
 // the link conversion client whose rows have the same shape.
 const std::array<TSlot<Tbk_Items_Info>, 14>& TbkItemSlots();
-// The affiliate reply: items of "taobaoke_items", total_results in every filled record.
+// Clears every record of an affiliate reply: its read slots and total_results.
+template <std::size_t N>
+void ClearTbkRecords(std::array<Tbk_Items_Info, N>& results)
+{
+    ClearRecords(results, TbkItemSlots());
+    for (auto& r : results)
+        r.total_results.clear();
+}
+// The affiliate reply into cleared records: items of "taobaoke_items",
+// total_results in every filled record.
 template <std::size_t N>
 void ReadTbkItems(const TXmlDoc& doc, const Tbk_Items_Info& names,
                   std::array<Tbk_Items_Info, N>& results)
 {
-    for (auto& r : results) {
-        for (const auto& s : TbkItemSlots())
-            (r.*(s.field)).clear();
-        r.total_results.clear();
-    }
     const auto items = ReadItems(doc, "taobaoke_items", names, results, TbkItemSlots());
     if (items.empty())
         return;

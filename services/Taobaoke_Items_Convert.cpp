@@ -25,11 +25,10 @@ std::string TTaobaoke_Items_Convert::BuildUrlAt(std::int32_t stamp)
     return AssembleUrl(Cond.url, q, MakeSign(Cond.pid, stampText, Cond.num_iids));
 }
 
-void TTaobaoke_Items_Convert::ClearResults()
-{
-    ClearRecords(Results, TbkItemSlots());
-    for (auto& r : Results)
-        r.total_results.clear();
-}
+void TTaobaoke_Items_Convert::ClearResults() { ClearTbkRecords(Results); }
 
-void TTaobaoke_Items_Convert::ParseReply() { ReadTbkItems(XmlDoc, Names, Results); }
+void TTaobaoke_Items_Convert::ParseReply()
+{
+    ClearResults();
+    ReadTbkItems(XmlDoc, Names, Results);
+}
