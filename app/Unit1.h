@@ -12,6 +12,7 @@
 
 #include "Conditions.h"
 #include "PaneProfile.h"
+#include "LinkTarget.h"
 #include "ShopSlots.h"
 #include "Tab.h"
 #include "Taobao_Itemcats.h"

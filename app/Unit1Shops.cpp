@@ -11,6 +11,7 @@
 #include "BrowserPane.h"
 #include "BusyCursor.h"
 #include "ExternalBrowser.h"
+#include "HtmlColor.h"
 #include "MyScrollBar.h"
 #include "Skin.h"
 #include "Unit1.h"

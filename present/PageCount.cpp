@@ -1,5 +1,7 @@
 #include "PageCount.h"
 
+#include "ShopItem.h"
+
 int CountPages(const std::string& totalResults, int perPage, int maxPages)
 {
     if (totalResults.empty())
@@ -16,4 +18,9 @@ int CountPages(const std::string& totalResults, int perPage, int maxPages)
     }
     const long long pages = (total + perPage - 1) / perPage;
     return static_cast<int>(pages > maxPages ? maxPages : pages);
+}
+
+int ShopPageCount(const std::string& totalResults)
+{
+    return CountPages(totalResults, kShopPageItems, kMaxShopPages);
 }

@@ -5,6 +5,9 @@
 #include <array>
 #include <string>
 
+// Items of one seller page.
+inline constexpr int kShopPageItems = 40;
+
 // One item of a seller page.
 struct ITEM {
     std::string click_url; // converted affiliate link; empty until converted

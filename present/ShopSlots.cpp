@@ -7,28 +7,6 @@
 #include "SellerList.h"
 #include "data.h"
 
-namespace {
-
-void AppendHex2(std::string& out, int value)
-{
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    const int v = std::clamp(value, 0, 255);
-    out.push_back(kDigits[v >> 4]);
-    out.push_back(kDigits[v & 15]);
-}
-
-} // namespace
-
-std::string ColorToHtml(int red, int green, int blue)
-{
-    std::string out = "#";
-    AppendHex2(out, red);
-    AppendHex2(out, green);
-    AppendHex2(out, blue);
-    out.push_back(' ');
-    return out;
-}
-
 void ClearShopItems(SHOP_ITEM& shop)
 {
     for (ITEM& item : shop.items)
@@ -66,11 +44,6 @@ std::string BuildSellerList(const TResultRows& rows, TShopSlots& shops, const st
     }
     page.append("</body>");
     return page;
-}
-
-int ShopPageCount(const std::string& totalResults)
-{
-    return CountPages(totalResults, kShopPageItems, kMaxShopPages);
 }
 
 void StoreShopItems(SHOP_ITEM& shop, const ATb_Items_Info& rows)
@@ -115,22 +88,4 @@ void StoreConvertedLinks(SHOP_ITEM& shop, const ATbk_Items_Convert_Info& rows)
             }
         }
     }
-}
-
-TLinkDecision ClassifyLink(std::string_view address)
-{
-    TLinkDecision d;
-    if (address.size() < 2)
-        return d;
-    const std::string_view tail = address.substr(address.size() - 2);
-    if (tail == "nk") {
-        d.proceed = true;
-        return d;
-    }
-    if (tail[0] < '0' || tail[0] > '9' || tail[1] < '0' || tail[1] > '9')
-        return d;
-    const int n = (tail[0] - '0') * 10 + (tail[1] - '0');
-    if (n < kShopPageItems)
-        d.index = n;
-    return d;
 }

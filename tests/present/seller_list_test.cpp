@@ -3,6 +3,9 @@
 #include <string>
 
 #include "Fmt.h"
+#include "HtmlColor.h"
+#include "LinkTarget.h"
+#include "PageCount.h"
 #include "ShopSlots.h"
 #include "codepage.h"
 #include "data.h"
