@@ -55,9 +55,11 @@ std::string FormatAccessLine(const TAccessEntry& e)
 
 int ApiErrorCode(std::string_view body)
 {
+    // The document element right after the declaration.
     constexpr std::string_view kMark = "<error_response><code>";
-    const auto at = body.find(kMark);
-    if (at == std::string_view::npos || at > 64)
+    const auto declaration = body.find("?>\n");
+    const std::size_t at = declaration == std::string_view::npos ? 0 : declaration + 3;
+    if (body.substr(at, kMark.size()) != kMark)
         return -1;
     int code = 0;
     std::size_t digits = 0;

@@ -30,7 +30,8 @@ struct TAccessEntry {
 // so one request is always one line and every field can be split off.
 std::string FormatAccessLine(const TAccessEntry& e);
 
-// The code of a platform error reply ("<error_response><code>N</code>...");
+// The code of a platform error reply (the document element
+// "<error_response><code>N</code>..." right after the declaration);
 // -1 for any other body.
 int ApiErrorCode(std::string_view body);
 
