@@ -278,6 +278,19 @@ bool TPublisherServer::Dispatch(const TSnapshot& s, const Request& req, Response
     return false;
 }
 
+bool TPublisherServer::Answer(Request& req, Response& res) const
+{
+    if (req.method != "GET" && req.method != "HEAD")
+        return false;
+    const auto snapshot = Current();
+    if (!Dispatch(*snapshot, req, res)) {
+        req.ranges.clear();
+        return false;
+    }
+    FitRange(req, res);
+    return true;
+}
+
 void TPublisherServer::Route()
 {
     auto& h = *http_;
@@ -289,15 +302,8 @@ void TPublisherServer::Route()
         // Compressing replies (the library would pick brotli at its slowest
         // setting) costs far more than it saves.
         req.headers.erase("Accept-Encoding");
-        if (req.method != "GET" && req.method != "HEAD")
-            return httplib::Server::HandlerResponse::Unhandled;
-        const auto snapshot = Current();
-        if (!Dispatch(*snapshot, req, res)) {
-            req.ranges.clear();
-            return httplib::Server::HandlerResponse::Unhandled;
-        }
-        FitRange(req, res);
-        return httplib::Server::HandlerResponse::Handled;
+        return Answer(req, res) ? httplib::Server::HandlerResponse::Handled
+                                : httplib::Server::HandlerResponse::Unhandled;
     });
 
     // Replies for failures that no handler answered: the platform's error

@@ -55,6 +55,11 @@ public:
     // Opens the access log file again (after rotation).
     bool ReopenLog(std::string& error);
 
+    // Answers a request read by the HTTP library as a served one is
+    // answered, without a connection (fuzzing); false when no route takes
+    // it. Bind first.
+    bool Answer(httplib::Request& req, httplib::Response& res) const;
+
 private:
     using TRoute = std::function<void(const TSnapshot&, const httplib::Request&, httplib::Response&)>;
 
