@@ -280,11 +280,8 @@ bool TPublisherServer::Dispatch(const TSnapshot& s, const Request& req, Response
 
 bool TPublisherServer::Answer(Request& req, Response& res) const
 {
-    if (req.method != "GET" && req.method != "HEAD")
-        return false;
-    const auto snapshot = Current();
-    if (!Dispatch(*snapshot, req, res)) {
-        req.ranges.clear();
+    if ((req.method != "GET" && req.method != "HEAD") || !Dispatch(*Current(), req, res)) {
+        req.ranges.clear(); // the library's own reply (404) is whole
         return false;
     }
     FitRange(req, res);

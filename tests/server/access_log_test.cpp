@@ -6,12 +6,16 @@
 #include <cstdio>
 #include <fstream>
 #include <regex>
+#include <map>
 #include <sstream>
+#include <thread>
 
 #include "AccessLog.h"
 #include "ServerFixture.h"
 #include "ServerProcess.h"
 #include "XmlWriter.h"
+
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -86,28 +90,42 @@ TEST(AccessLog, ServerWritesOneLinePerRequestAndReopens)
     RawGet(port, "/" + std::string(9000, 'x'));
     RawRequest(port, "HEAD / HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n");
 
+    // A line is written once its reply has gone out, so the next request's
+    // line may come first: they are taken by their requests.
     auto lines = Lines(path);
+    for (int i = 0; i < 100 && lines.size() < 6; ++i, std::this_thread::sleep_for(10ms))
+        lines = Lines(path);
     ASSERT_EQ(lines.size(), 6u);
+    std::map<std::string, std::smatch> by; // request line + status
     std::vector<std::smatch> m(lines.size());
-    for (std::size_t i = 0; i < lines.size(); ++i)
+    for (std::size_t i = 0; i < lines.size(); ++i) {
         ASSERT_TRUE(std::regex_match(lines[i], m[i], kLine)) << lines[i];
-    EXPECT_EQ(m[0][1].str(), "127.0.0.1");
-    EXPECT_EQ(m[0][2].str(), "GET /taobao/tbk_items.php?" + signedQuery + " HTTP/1.1");
-    EXPECT_EQ(m[0][3].str() + m[0][5].str() + m[0][6].str() + m[0][8].str(), "200http://x/Pallido-");
-    EXPECT_NE(m[0][7].str(), "-") << "time taken";
-    EXPECT_EQ(m[1][8].str(), "25") << "the platform error code";
-    EXPECT_EQ(m[2][2].str(), "GET /item.htm?id=\\x01\\x1b[2J\\x22\\x5c\\xff HTTP/1.1");
-    EXPECT_EQ(m[2][3].str() + m[2][6].str(), "404a\\x22b");
-    EXPECT_EQ(m[3][3].str(), "400");
-    EXPECT_EQ(m[4][3].str() + m[4][2].str(), "414-");
-    EXPECT_EQ(m[5][3].str() + m[5][4].str(), "200-") << "no body for HEAD";
+        by[m[i][2].str() + " " + m[i][3].str()] = m[i];
+    }
+    const auto& ok = by["GET /taobao/tbk_items.php?" + signedQuery + " HTTP/1.1 200"];
+    EXPECT_EQ(ok[1].str(), "127.0.0.1");
+    EXPECT_EQ(ok[5].str() + ok[6].str() + ok[8].str(), "http://x/Pallido-");
+    EXPECT_NE(ok[7].str(), "-") << "time taken";
+    EXPECT_EQ(by["GET /taobao/tbk_items.php?" + forged + " HTTP/1.1 200"][8].str(), "25")
+        << "the platform error code";
+    EXPECT_EQ(by["GET /item.htm?id=\\x01\\x1b[2J\\x22\\x5c\\xff HTTP/1.1 404"][6].str(), "a\\x22b");
+    EXPECT_EQ(by.count("- 414"), 1u);
+    EXPECT_EQ(by["HEAD / HTTP/1.1 200"][4].str(), "-") << "no body for HEAD";
+    std::size_t bad = 0;
+    for (const auto& [key, match] : by)
+        bad += match[3].str() == "400";
+    EXPECT_EQ(bad, 1u);
 
     // Rotation: the file is moved away, the server opens a new one.
     ASSERT_EQ(std::rename(path.c_str(), (path + ".1").c_str()), 0);
     RawGet(port, "/");
+    for (int i = 0; i < 100 && Lines(path + ".1").size() < 7; ++i)
+        std::this_thread::sleep_for(10ms);
     ASSERT_TRUE(server.ReopenLog(error)) << error;
     RawGet(port, "/taobao/III/pindao.html");
     EXPECT_EQ(Lines(path + ".1").size(), 7u) << "written until reopened";
+    for (int i = 0; i < 100 && Lines(path).empty(); ++i)
+        std::this_thread::sleep_for(10ms);
     lines = Lines(path);
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_NE(lines[0].find("\"GET /taobao/III/pindao.html HTTP/1.1\" 200 "), std::string::npos);
