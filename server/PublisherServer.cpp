@@ -120,9 +120,10 @@ bool TPublisherServer::Bind(std::string& error)
 {
     // Only SO_REUSEADDR: the library's default also sets SO_REUSEPORT, which
     // would let a second server share the port instead of failing.
-    http_->set_socket_options([](socket_t sock) {
+    http_->set_socket_options([this](socket_t sock) {
         int yes = 1;
         setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+        listening_ = sock;
     });
     // Headers and body go out in separate writes; without this a kept-alive
     // connection waits for the delayed acknowledgement.
@@ -147,6 +148,10 @@ bool TPublisherServer::Bind(std::string& error)
         }
         port_ = options_.port;
     }
+    // The library listens with a queue of 5 connections; a burst of new
+    // ones beyond that waited for the peer's retries, a second or more.
+    // Listening again only makes the queue longer.
+    listen(listening_, SOMAXCONN);
     if (!options_.quiet || !options_.accessLog.empty()) {
         log_ = std::make_unique<TAccessLog>(options_.accessLog);
         if (!log_->Open(error))

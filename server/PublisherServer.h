@@ -73,6 +73,7 @@ private:
     std::shared_ptr<const TCatalog> firstCatalog_;
     TServerOptions options_;
     int port_ = 0;
+    int listening_ = -1; // the listening socket, once bound
     std::unique_ptr<httplib::Server> http_;
     std::shared_ptr<const TSnapshot> snapshot_; // atomic access only
     std::unique_ptr<TSoftInfoScript> softInfo_;
