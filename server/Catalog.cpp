@@ -148,6 +148,15 @@ void TCatalog::BuildItems(const std::vector<TItemRow>& rows)
     }
     for (std::uint32_t i = 0; i < items_.size(); ++i) {
         titles_.Add(i, items_[i].folded);
+        // "广东 深圳": the item is found under both places, like a seller.
+        const std::string& place = items_[i].row.item_location;
+        if (!place.empty() && place != sellers_[items_[i].seller].location) {
+            items_[i].ownPlace = true;
+            const auto blank = place.find(' ');
+            itemsByPlace_[place.substr(0, blank)].push_back(i);
+            if (blank != std::string::npos && place.substr(blank + 1) != place.substr(0, blank))
+                itemsByPlace_[place.substr(blank + 1)].push_back(i);
+        }
         sellers_[items_[i].seller].items.push_back(i);
     }
     for (auto& s : sellers_)
@@ -235,6 +244,12 @@ const std::vector<std::uint32_t>* TCatalog::SellersAt(std::string_view place) co
 {
     const auto it = sellersByPlace_.find(std::string(place));
     return it == sellersByPlace_.end() ? nullptr : &it->second;
+}
+
+const std::vector<std::uint32_t>* TCatalog::ItemsAt(std::string_view place) const
+{
+    const auto it = itemsByPlace_.find(std::string(place));
+    return it == itemsByPlace_.end() ? nullptr : &it->second;
 }
 
 const TCatalog::TItem* TCatalog::FindItem(std::int64_t num_iid) const

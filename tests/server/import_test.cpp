@@ -211,6 +211,21 @@ TEST(Import, GoodFilesInAnyColumnOrder)
     EXPECT_NE(reply.find("<item_location>浙江 杭州</item_location>"), std::string::npos);
     EXPECT_NE(reply.find("<commission_rate>500.00</commission_rate>"), std::string::npos);
     EXPECT_NE(reply.find("<commission>99.95</commission>"), std::string::npos);
+
+    // The area condition follows the place shown: an item's own, else its
+    // seller's.
+    auto area = [&](const std::string& places) {
+        const auto body = RawGet(server.Port(), TbkTarget({{"cid", "1"}, {"area", places}})).body;
+        std::string ids;
+        for (auto at = body.find("<num_iid>"); at != std::string::npos; at = body.find("<num_iid>", at + 1))
+            ids += body.substr(at + 9, 3) + " ";
+        return ids;
+    };
+    EXPECT_EQ(area("广东"), "502 ");
+    EXPECT_EQ(area("深圳"), "502 ");
+    EXPECT_EQ(area("上海"), "") << "the seller's place, but not the item's";
+    EXPECT_EQ(area("浙江"), "501 ");
+    EXPECT_EQ(area("上海,广东,杭州"), "501 502 ");
     server.Stop();
 }
 
