@@ -60,7 +60,7 @@ void TCatalog::BuildCategories(const std::vector<TCategoryRow>& rows)
         const auto index = static_cast<std::uint32_t>(categories_.size());
         categories_.push_back(TCategory{});
         categories_[index].row = r;
-        categories_[index].row.name = SanitizeUtf8(r.name);
+        categories_[index].row.name = XmlText(r.name);
         categories_[index].dfsBegin = position++;
         categoryByCid_[r.cid] = index;
         const auto it = byParent.find(r.cid);
@@ -89,9 +89,10 @@ void TCatalog::BuildSellers(const std::vector<TSellerRow>& rows)
     for (const auto& r : rows) {
         TSeller s;
         s.row = r;
-        s.row.nick = SanitizeUtf8(r.nick);
-        s.row.state = SanitizeUtf8(r.state);
-        s.row.city = SanitizeUtf8(r.city);
+        s.row.nick = XmlText(r.nick);
+        s.row.state = XmlText(r.state);
+        s.row.city = XmlText(r.city);
+        s.row.shop_url = XmlText(r.shop_url);
         s.row.credit_score = std::clamp(r.credit_score, 1, 20);
         if (s.row.nick.empty() || sellerByNick_.count(s.row.nick) || sellerById_.count(r.id)) {
             ++skipped_;
@@ -122,7 +123,10 @@ void TCatalog::BuildItems(const std::vector<TItemRow>& rows)
         }
         TItem it;
         it.row = r;
-        it.row.title = SanitizeUtf8(r.title);
+        it.row.title = XmlText(r.title);
+        it.row.pic_url = XmlText(r.pic_url);
+        it.row.click_url = XmlText(r.click_url);
+        it.row.item_location = XmlText(r.item_location);
         it.row.volume = std::clamp<std::int64_t>(r.volume, 0, kMaxCount);
         it.row.commission_rate = std::clamp<std::int64_t>(r.commission_rate, 0, 10000);
         it.row.commission_num = std::clamp<std::int64_t>(r.commission_num, 0, kMaxCommissionNum);
@@ -132,8 +136,11 @@ void TCatalog::BuildItems(const std::vector<TItemRow>& rows)
         it.category = cat->second;
         it.seller = seller->second;
         it.dfsPos = categories_[cat->second].dfsBegin;
-        it.commission = (it.row.price * it.row.commission_rate + 5000) / 10000;
-        it.commissionVolume = it.commission * it.row.commission_num;
+        it.commission = r.commission >= 0 ? std::min(r.commission, kMaxPrice)
+                                          : (it.row.price * it.row.commission_rate + 5000) / 10000;
+        it.commissionVolume = r.commission_volume >= 0
+                                  ? std::min(r.commission_volume, kMaxPrice * kMaxCommissionNum)
+                                  : it.commission * it.row.commission_num;
         it.delistTime = it.row.list_time + kListingSeconds;
         const auto index = static_cast<std::uint32_t>(items_.size());
         itemById_[r.num_iid] = index;
@@ -141,6 +148,15 @@ void TCatalog::BuildItems(const std::vector<TItemRow>& rows)
     }
     for (std::uint32_t i = 0; i < items_.size(); ++i) {
         titles_.Add(i, items_[i].folded);
+        // "广东 深圳": the item is found under both places, like a seller.
+        const std::string& place = items_[i].row.item_location;
+        if (!place.empty() && place != sellers_[items_[i].seller].location) {
+            items_[i].ownPlace = true;
+            const auto blank = place.find(' ');
+            itemsByPlace_[place.substr(0, blank)].push_back(i);
+            if (blank != std::string::npos && place.substr(blank + 1) != place.substr(0, blank))
+                itemsByPlace_[place.substr(blank + 1)].push_back(i);
+        }
         sellers_[items_[i].seller].items.push_back(i);
     }
     for (auto& s : sellers_)
@@ -228,6 +244,12 @@ const std::vector<std::uint32_t>* TCatalog::SellersAt(std::string_view place) co
 {
     const auto it = sellersByPlace_.find(std::string(place));
     return it == sellersByPlace_.end() ? nullptr : &it->second;
+}
+
+const std::vector<std::uint32_t>* TCatalog::ItemsAt(std::string_view place) const
+{
+    const auto it = itemsByPlace_.find(std::string(place));
+    return it == itemsByPlace_.end() ? nullptr : &it->second;
 }
 
 const TCatalog::TItem* TCatalog::FindItem(std::int64_t num_iid) const

@@ -57,6 +57,7 @@ public:
         std::int64_t commission = 0;   // fen per sale
         std::int64_t commissionVolume = 0; // fen paid in the last 30 days
         std::int64_t delistTime = 0;
+        bool ownPlace = false;         // placed by its own item_location, not its seller's
     };
 
     // Rows that do not fit (unknown parent, category, seller; a repeated id;
@@ -72,6 +73,8 @@ public:
     const TSeller* FindSellerById(std::int64_t id) const;
     // Sellers whose province/country or city is `place`; nullptr when none.
     const std::vector<std::uint32_t>* SellersAt(std::string_view place) const;
+    // Items with a place of their own there; nullptr when none.
+    const std::vector<std::uint32_t>* ItemsAt(std::string_view place) const;
 
     const std::vector<TItem>& Items() const { return items_; }
     const TItem* FindItem(std::int64_t num_iid) const;
@@ -103,6 +106,7 @@ private:
     std::unordered_map<std::string, std::uint32_t> sellerByNick_;
     std::unordered_map<std::int64_t, std::uint32_t> sellerById_;
     std::unordered_map<std::string, std::vector<std::uint32_t>> sellersByPlace_;
+    std::unordered_map<std::string, std::vector<std::uint32_t>> itemsByPlace_;
     std::vector<TItem> items_;
     std::unordered_map<std::int64_t, std::uint32_t> itemById_;
     std::vector<std::uint32_t> byCategory_;

@@ -20,6 +20,7 @@ struct TSellerRow {
     int credit_score = 1; // 1..20
     std::string state;    // province, municipality or country
     std::string city;     // may equal state, or be empty abroad
+    std::string shop_url; // the seller's own shop address; "" for one on this server
 };
 
 struct TItemRow {
@@ -35,6 +36,15 @@ struct TItemRow {
     bool guarantee = false;            // consumer protection ("消保")
     bool auto_send = false;            // delivered automatically (virtual goods)
     std::int64_t list_time = 0;
+    // An imported item's own addresses and place; "" for the ones of this
+    // server and the seller's place.
+    std::string pic_url;
+    std::string click_url;
+    std::string item_location;
+    // Commission per sale and paid in the last 30 days, in fen, when the
+    // catalog states them; -1: worked out from price, rate and count.
+    std::int64_t commission = -1;
+    std::int64_t commission_volume = -1;
 };
 
 struct TCatalogRows {

@@ -114,17 +114,23 @@ std::vector<TItemField> TItemFields::Select(std::string_view list, TKind kind)
 
 std::string TItemFields::PicUrl(const TCatalog::TItem& item) const
 {
+    if (!item.row.pic_url.empty())
+        return item.row.pic_url;
     const std::int64_t id = item.row.num_iid;
     return base_ + "bao/uploaded/i" + std::to_string(id % 4 + 1) + "/" + std::to_string(id) + ".jpg";
 }
 
 std::string TItemFields::ClickUrl(const TCatalog::TItem& item) const
 {
+    if (!item.row.click_url.empty())
+        return item.row.click_url;
     return base_ + "click.htm?id=" + std::to_string(item.row.num_iid);
 }
 
 std::string TItemFields::ShopClickUrl(const TCatalog::TSeller& seller) const
 {
+    if (!seller.row.shop_url.empty())
+        return seller.row.shop_url;
     return base_ + "click.htm?sid=" + std::to_string(seller.row.id);
 }
 
@@ -171,7 +177,7 @@ std::string TItemFields::Value(TItemField field, const TCatalog::TItem& item) co
     case F::commission_volume: return FormatHundredths(item.commissionVolume);
     case F::shop_click_url: return ShopClickUrl(seller);
     case F::seller_credit_score: return std::to_string(seller.row.credit_score);
-    case F::item_location: return seller.location;
+    case F::item_location: return r.item_location.empty() ? seller.location : r.item_location;
     case F::volume: return std::to_string(r.volume);
     case F::cid: return std::to_string(r.cid);
     case F::num: return std::to_string(r.stock);

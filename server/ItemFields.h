@@ -1,7 +1,8 @@
 #pragma once
 // The reply fields of an item: which names a script knows, and the text of
 // each field for one item. Addresses (pictures, click and shop links, item
-// pages) all point at this server.
+// pages) point at this server's base address, unless an imported item or
+// seller brings its own.
 
 #include <cstdint>
 #include <string>

@@ -21,7 +21,9 @@ bool TItemSearch::Accepts(const TItemQuery& q, std::uint32_t index) const
         return false;
     if (q.autoSend && *q.autoSend != it.row.auto_send)
         return false;
-    if (q.sellers && !(*q.sellers)[it.seller])
+    if (q.sellers && (q.byPlace && it.ownPlace
+                          ? !std::binary_search(q.placed.begin(), q.placed.end(), index)
+                          : !(*q.sellers)[it.seller]))
         return false;
     if (!q.keyword.Empty() && !q.keyword.Matches(it.folded))
         return false;
@@ -43,6 +45,10 @@ TItemPage TItemSearch::Run(const TItemQuery& q) const
             if (marks[s])
                 bySeller.insert(bySeller.end(), catalog_.Sellers()[s].items.begin(),
                                 catalog_.Sellers()[s].items.end());
+        // Items placed elsewhere than their seller, each once.
+        for (const std::uint32_t i : q.placed)
+            if (!marks[catalog_.Items()[i].seller])
+                bySeller.push_back(i);
         candidates = bySeller;
     }
     if (!q.keyword.Empty()) {

@@ -25,8 +25,13 @@ struct TItemQuery {
     std::int64_t commissionRateHi = std::numeric_limits<std::int64_t>::max();
     std::optional<bool> guarantee;
     std::optional<bool> autoSend;
-    // When set, only sellers marked here (index into Sellers()) qualify.
+    // When set, only items of sellers marked here (index into Sellers())
+    // qualify.
     std::optional<std::vector<char>> sellers;
+    // The sellers are those of an area: then an item with a place of its
+    // own qualifies by being listed in `placed` (sorted) instead.
+    bool byPlace = false;
+    std::vector<std::uint32_t> placed;
     TOrder order = TOrder::VolumeDesc;
     std::int64_t pageNo = 1; // 1-based; any positive value
     std::size_t pageSize = 40;

@@ -6,8 +6,13 @@ namespace {
 
 void AppendValid(std::string& out, std::string_view text)
 {
-    for (char ch : text) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char ch = text[i];
         const auto c = static_cast<unsigned char>(ch);
+        if (IsNonCharacterAt(text, i)) {
+            i += 2;
+            continue;
+        }
         switch (c) {
         case '&': out += "&amp;"; break;
         case '<': out += "&lt;"; break;

@@ -5,7 +5,7 @@
 #include <string_view>
 
 // Appends `text` with & < > " ' escaped. Characters that XML 1.0 does not
-// allow (control characters other than tab, LF and CR) are dropped and
+// allow (control characters other than tab, LF and CR; U+FFFE and U+FFFF) are dropped and
 // invalid UTF-8 becomes U+FFFD, so the output is always well-formed.
 void AppendEscaped(std::string& out, std::string_view text);
 

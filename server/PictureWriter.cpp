@@ -102,3 +102,22 @@ std::optional<std::string> TPictureWriter::CreditPicture(std::string_view name)
     }
     return std::nullopt;
 }
+
+std::optional<TPictureWriter::TItemPicturePath> TPictureWriter::ParsePath(std::string_view rest)
+{
+    if (rest.size() < 3 || rest[0] != 'i' || rest[1] < '1' || rest[1] > '4' || rest[2] != '/')
+        return std::nullopt;
+    rest.remove_prefix(3);
+    const auto dot = rest.find(".jpg");
+    const auto id = dot == std::string_view::npos ? std::nullopt : ParseId(rest.substr(0, dot));
+    if (!id)
+        return std::nullopt;
+    const std::string_view suffix = rest.substr(dot + 4);
+    if (suffix.empty())
+        return TItemPicturePath{*id, 310};
+    if (suffix == "_160x160.jpg")
+        return TItemPicturePath{*id, 160};
+    if (suffix == "_sum.jpg")
+        return TItemPicturePath{*id, 80};
+    return std::nullopt;
+}

@@ -2,6 +2,7 @@
 // Generated pictures (SVG): a coloured tile for every item picture and the
 // twenty seller credit pictures (hearts, diamonds, crowns, golden crowns).
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -19,6 +20,15 @@ public:
     // The credit picture of a name of the credit picture table
     // ("b_red_1.gif" ... "s_crown_5.gif"); nothing for any other name.
     static std::optional<std::string> CreditPicture(std::string_view name);
+
+    struct TItemPicturePath {
+        std::int64_t num_iid;
+        int size; // pixels
+    };
+    // Reads what follows "/bao/uploaded/" in an item picture address:
+    // "iN/ID.jpg" (310 pixels), then "_160x160.jpg" or "_sum.jpg" (80)
+    // for the smaller sizes, N from 1 to 4.
+    static std::optional<TItemPicturePath> ParsePath(std::string_view rest);
 
     static constexpr const char* kContentType = "image/svg+xml";
 

@@ -1,5 +1,7 @@
 #include "TbkItemsScript.h"
 
+#include <algorithm>
+
 #include <utility>
 
 #include "ApiError.h"
@@ -106,11 +108,17 @@ std::optional<TApiError> ReadArea(const TCatalog& c, const TQueryString& q, std:
     if (places.empty())
         return std::nullopt;
     std::vector<char> marks(c.Sellers().size(), 0);
-    for (const auto place : places)
+    for (const auto place : places) {
         if (const auto* sellers = c.SellersAt(place))
             for (auto s : *sellers)
                 marks[s] = 1;
+        if (const auto* items = c.ItemsAt(place))
+            out.placed.insert(out.placed.end(), items->begin(), items->end());
+    }
+    std::sort(out.placed.begin(), out.placed.end());
+    out.placed.erase(std::unique(out.placed.begin(), out.placed.end()), out.placed.end());
     out.sellers = std::move(marks);
+    out.byPlace = true;
     return std::nullopt;
 }
 

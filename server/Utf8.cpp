@@ -85,6 +85,31 @@ std::string SanitizeUtf8(std::string_view bytes)
     return out;
 }
 
+bool IsNonCharacterAt(std::string_view bytes, std::size_t at)
+{
+    return at + 2 < bytes.size() && static_cast<unsigned char>(bytes[at]) == 0xef &&
+           static_cast<unsigned char>(bytes[at + 1]) == 0xbf &&
+           (static_cast<unsigned char>(bytes[at + 2]) & 0xfe) == 0xbe;
+}
+
+std::string XmlText(std::string_view bytes)
+{
+    std::string text = SanitizeUtf8(bytes);
+    std::size_t out = 0;
+    for (std::size_t i = 0; i < text.size();) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c < 0x20 && c != '\t' && c != '\n' && c != '\r') {
+            ++i;
+        } else if (IsNonCharacterAt(text, i)) {
+            i += 3;
+        } else {
+            text[out++] = text[i++];
+        }
+    }
+    text.resize(out);
+    return text;
+}
+
 std::vector<std::uint32_t> CodePoints(std::string_view utf8)
 {
     std::vector<std::uint32_t> out;

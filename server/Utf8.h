@@ -13,6 +13,14 @@ bool IsUtf8(std::string_view bytes);
 // Copy of `bytes` in which every invalid sequence became U+FFFD.
 std::string SanitizeUtf8(std::string_view bytes);
 
+// Text that XML 1.0 accepts: invalid sequences become U+FFFD, and the
+// characters XML does not allow (C0 controls other than tab, LF and CR;
+// U+FFFE and U+FFFF) are dropped.
+std::string XmlText(std::string_view bytes);
+
+// True when `bytes` at `at` starts U+FFFE or U+FFFF (EF BF BE / EF BF BF).
+bool IsNonCharacterAt(std::string_view bytes, std::size_t at);
+
 // Code points of valid UTF-8 text (call IsUtf8 first; invalid bytes are
 // returned as U+FFFD).
 std::vector<std::uint32_t> CodePoints(std::string_view utf8);

@@ -115,3 +115,16 @@ std::string FormatHundredths(std::int64_t value)
     out += static_cast<char>('0' + v % 10);
     return out;
 }
+
+bool IsWebAddress(std::string_view text)
+{
+    const std::size_t scheme = text.substr(0, 8) == "https://" ? 8 : text.substr(0, 7) == "http://" ? 7 : 0;
+    if (scheme == 0 || text.size() == scheme || text[scheme] == '/')
+        return false;
+    for (char ch : text) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c <= 0x20 || c >= 0x7f || c == '"' || c == '\'' || c == '<' || c == '>' || c == '\\')
+            return false;
+    }
+    return true;
+}

@@ -31,3 +31,7 @@ std::vector<std::string_view> SplitList(std::string_view text);
 
 // "12.30" for 1230.
 std::string FormatHundredths(std::int64_t value);
+
+// An http:// or https:// address with a host, in printable ASCII without
+// blanks, quotes, "<", ">" or backslashes.
+bool IsWebAddress(std::string_view text);

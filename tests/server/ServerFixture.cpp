@@ -52,7 +52,13 @@ struct TFd {
 
 } // namespace
 
-TRawReply RawGet(int port, const std::string& target)
+TRawReply RawGet(int port, const std::string& target, const std::string& headers)
+{
+    return RawRequest(port, "GET " + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n" +
+                                headers + "\r\n");
+}
+
+TRawReply RawRequest(int port, const std::string& request)
 {
     TRawReply reply;
     TFd sock{socket(AF_INET, SOCK_STREAM, 0)};
@@ -66,8 +72,6 @@ TRawReply RawGet(int port, const std::string& target)
     addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     if (connect(sock.fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0)
         return reply;
-    const std::string request =
-        "GET " + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n";
     std::size_t sent = 0;
     while (sent < request.size()) {
         const ssize_t n = send(sock.fd, request.data() + sent, request.size() - sent, MSG_NOSIGNAL);

@@ -21,8 +21,11 @@ struct TRawReply {
     std::string body;
 };
 
-// GET of `target` (e.g. "/taobao/tbk_items.php?...") on 127.0.0.1:port.
-TRawReply RawGet(int port, const std::string& target);
+// GET of `target` (e.g. "/taobao/tbk_items.php?...") on 127.0.0.1:port;
+// `headers` are further header lines, each ending in CRLF.
+TRawReply RawGet(int port, const std::string& target, const std::string& headers = "");
+// Sends `request` as it is (request line, headers, blank line).
+TRawReply RawRequest(int port, const std::string& request);
 
 // Signed query string for a script, built the way the service clients build
 // theirs: the given parameters in order (values percent-encoded when

@@ -139,9 +139,9 @@ TEST(CatalogStore, CreatesOnceThenReadsTheSameRows)
 {
     TTempFile file("store.sqlite");
     bool seeded = false;
-    const auto first = TCatalogStore::Load(file.Path(), &seeded);
+    const auto first = TCatalogStore::Load(file.Path(), TCatalogStore::TMissing::CreateDemo, &seeded);
     EXPECT_TRUE(seeded);
-    const auto second = TCatalogStore::Load(file.Path(), &seeded);
+    const auto second = TCatalogStore::Load(file.Path(), TCatalogStore::TMissing::CreateDemo, &seeded);
     EXPECT_FALSE(seeded);
     EXPECT_EQ(Digest(first), Digest(second));
     EXPECT_EQ(Digest(second), Digest(TCatalogSeeder().Generate()));
@@ -178,17 +178,17 @@ TEST(CatalogBuild, LeavesOutRowsThatDoNotFit)
     rows.categories = {{1, 0, "root", 1},     {11, 1, "leaf", 1},  {12, 1, "leaf2", 2},
                        {11, 1, "again", 3},   {20, 99, "orphan", 1}, {30, 31, "loop a", 1},
                        {31, 30, "loop b", 1}, {40, 40, "self", 1}};
-    rows.sellers = {{1, "s", 25, "浙江", "杭州"}, {2, "s", 3, "x", ""}, {3, "bad\xff", 3, "", ""}};
+    rows.sellers = {{1, "s", 25, "浙江", "杭州", ""}, {2, "s", 3, "x", "", ""}, {3, "bad\xff", 3, "", "", ""}};
     rows.items = {
-        {100, 11, 1, "ok", 100, 1, 500, 1, 1, true, false, 0},
-        {100, 11, 1, "same id", 100, 1, 500, 1, 1, true, false, 0},
-        {101, 20, 1, "orphan category", 100, 1, 500, 1, 1, true, false, 0},
-        {102, 11, 9, "unknown seller", 100, 1, 500, 1, 1, true, false, 0},
-        {103, 11, 1, "negative", -1, 1, 500, 1, 1, true, false, 0},
-        {104, 12, 3, "title\xff", 100, -5, 99999, -1, 1, false, false, 0},
-        {105, 12, 3, "priceless", INT64_MAX, 1, 500, 1, 1, true, false, 0},
+        {100, 11, 1, "ok", 100, 1, 500, 1, 1, true, false, 0, "", "", "", -1, -1},
+        {100, 11, 1, "same id", 100, 1, 500, 1, 1, true, false, 0, "", "", "", -1, -1},
+        {101, 20, 1, "orphan category", 100, 1, 500, 1, 1, true, false, 0, "", "", "", -1, -1},
+        {102, 11, 9, "unknown seller", 100, 1, 500, 1, 1, true, false, 0, "", "", "", -1, -1},
+        {103, 11, 1, "negative", -1, 1, 500, 1, 1, true, false, 0, "", "", "", -1, -1},
+        {104, 12, 3, "title\xff", 100, -5, 99999, -1, 1, false, false, 0, "", "", "", -1, -1},
+        {105, 12, 3, "priceless", INT64_MAX, 1, 500, 1, 1, true, false, 0, "", "", "", -1, -1},
         {106, 12, 3, "extremes", 1'000'000'000'000, INT64_MAX, 10000, INT64_MAX, INT64_MAX, true,
-         false, INT64_MAX},
+         false, INT64_MAX, "", "", "", -1, -1},
     };
     const TCatalog c(rows);
     EXPECT_EQ(c.Categories().size(), 3u);

@@ -1,0 +1,24 @@
+#pragma once
+// Byte ranges of a request. The HTTP library's own reader of the Range
+// header runs a regular expression that recurses once per character, so a
+// long header overflowed a worker's stack; RangeHeader.cpp replaces it with
+// a linear one (the library calls it through its dynamic symbol table).
+// A request for more than one range reads as a request for the whole body:
+// no reply is ever built from many slices of one body.
+
+#include <cstddef>
+#include <optional>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+// One range as the library keeps it: (first, last), -1 for a side not given.
+using TByteRange = std::pair<long, long>;
+
+// Parses "bytes=first-last[, ...]". False for a malformed header; `ranges`
+// stays empty when the header names more than one range.
+bool ParseRangeHeader(std::string_view header, std::vector<TByteRange>& ranges);
+
+// The absolute (first, last) of a range within a body of `length` bytes;
+// nothing when the range lies outside it.
+std::optional<TByteRange> ResolveRange(TByteRange range, std::size_t length);
