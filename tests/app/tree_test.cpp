@@ -28,6 +28,22 @@ std::string Row(int cid, const std::string& name, bool parent)
 
 int IconOf(const QTreeWidgetItem* item) { return item->data(0, TForm1::kIconRole).toInt(); }
 
+// The root level, and below it a level of three that fails (503) while
+// `failLevel` holds.
+void ServeLevelsFailingWhile(TTestServer& server, const bool& failLevel)
+{
+    server.SetHandler(kCats, [&failLevel](const TRecordedRequest& r) {
+        TCannedReply reply;
+        if (r.params.at("parent_cid") == "0")
+            reply.body = demo::RootCategories();
+        else if (failLevel)
+            reply.status = 503;
+        else
+            reply.body = demo::ChildCategories(1001, 3);
+        return reply;
+    });
+}
+
 } // namespace
 
 TEST_F(TFormTest, RootLevelTakesTheFirst71RowsSkipsBlankAndErrorRowsAndPicksIcons)
@@ -179,16 +195,7 @@ TEST_F(TFormTest, CategoriesSharingACaptionUnderDifferentParentsHaveTheirOwnTabs
 TEST_F(TFormTest, ATabMadeOnAPlaceholderSurvivesTheLevelLoadingLater)
 {
     bool failLevel = true;
-    server.SetHandler(kCats, [&failLevel](const TRecordedRequest& r) {
-        TCannedReply reply;
-        if (r.params.at("parent_cid") == "0")
-            reply.body = demo::RootCategories();
-        else if (failLevel)
-            reply.status = 503;
-        else
-            reply.body = demo::ChildCategories(1001, 3);
-        return reply;
-    });
+    ServeLevelsFailingWhile(server, failLevel);
     StartForm();
     QTreeWidgetItem* node = form->bsSkinTreeView1->topLevelItem(1);
     node->setExpanded(true); // fails: the placeholder stays
@@ -220,16 +227,7 @@ TEST_F(TFormTest, ATabMadeOnAPlaceholderSurvivesTheLevelLoadingLater)
 TEST_F(TFormTest, ALevelLoadedWhileATabIsRestoredStartsNoSearch)
 {
     bool failLevel = true;
-    server.SetHandler(kCats, [&failLevel](const TRecordedRequest& r) {
-        TCannedReply reply;
-        if (r.params.at("parent_cid") == "0")
-            reply.body = demo::RootCategories();
-        else if (failLevel)
-            reply.status = 503;
-        else
-            reply.body = demo::ChildCategories(1001, 3);
-        return reply;
-    });
+    ServeLevelsFailingWhile(server, failLevel);
     StartForm();
     QTreeWidget* tree = form->bsSkinTreeView1;
     QTreeWidgetItem* node = tree->topLevelItem(1);
