@@ -22,10 +22,9 @@ const char* const kCategoryEmoji[kCategoryIconCount] = {
 
 const char* const kPageEmoji[kPageIconCount] = {"📂", "🏪", "📢", "🔥"};
 
-QPixmap Draw(const QString& emoji, int size)
+QPixmap Draw(const QString& emoji, int size, qreal ratio)
 {
-    QPixmap pm(size, size);
-    pm.fill(Qt::transparent);
+    QPixmap pm = Blank(size, size, ratio);
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing, true);
     p.setRenderHint(QPainter::SmoothPixmapTransform, true);
@@ -45,13 +44,13 @@ QString CategoryEmoji(int index)
     return QString::fromUtf8(kCategoryEmoji[index]);
 }
 
-QPixmap CategoryIcon(int index) { return Draw(CategoryEmoji(index), 16); }
+QPixmap CategoryIcon(int index, qreal ratio) { return Draw(CategoryEmoji(index), 16, ratio); }
 
-QPixmap PageIcon(int page)
+QPixmap PageIcon(int page, qreal ratio)
 {
     if (page < 0 || page >= kPageIconCount)
-        return Draw(QString(), 16);
-    return Draw(QString::fromUtf8(kPageEmoji[page]), 16);
+        return Draw(QString(), 16, ratio);
+    return Draw(QString::fromUtf8(kPageEmoji[page]), 16, ratio);
 }
 
 } // namespace pictures

@@ -6,6 +6,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "PageTabAccessible.h"
+
 TNotebook::TNotebook(QWidget* parent)
     : QWidget(parent), buttons_(new QButtonGroup(this)), buttonRow_(new QWidget(this)),
       stack_(new QStackedWidget(this))
@@ -27,6 +29,8 @@ int TNotebook::AddPage(QWidget* page, const QString& caption, const QPixmap& ico
 {
     const int index = stack_->addWidget(page);
     auto* button = new QToolButton(buttonRow_);
+    // Read as a page tab: set before anything asks how to read it.
+    button->setProperty(kPageTabProperty, true);
     button->setObjectName(QStringLiteral("notebookPage%1").arg(index));
     button->setCheckable(true);
     button->setChecked(index == stack_->currentIndex());
@@ -35,7 +39,7 @@ int TNotebook::AddPage(QWidget* page, const QString& caption, const QPixmap& ico
     button->setIconSize(QSize(16, 16));
     button->setText(caption);
     button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    button->setFocusPolicy(Qt::NoFocus);
+    button->setFocusPolicy(Qt::TabFocus);
     buttons_->addButton(button, index);
     buttonRow_->layout()->addWidget(button);
     return index;

@@ -1,6 +1,8 @@
 #include "Pictures.h"
 
 #include <QFont>
+#include <QGuiApplication>
+#include <QtMath>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -8,14 +10,27 @@
 
 namespace pictures {
 
-namespace {
-
-QPixmap Blank(int w, int h)
+qreal ScreenRatio()
 {
-    QPixmap pm(w, h);
+    return qGuiApp ? qGuiApp->devicePixelRatio() : 1.0;
+}
+
+QPixmap Blank(int w, int h, qreal ratio)
+{
+    if (!(ratio >= 1.0) || ratio > 8.0)
+        ratio = 1.0;
+    QPixmap pm(qCeil(w * ratio), qCeil(h * ratio));
+    pm.setDevicePixelRatio(ratio);
     pm.fill(Qt::transparent);
     return pm;
 }
+
+QSize LogicalSize(const QPixmap& picture)
+{
+    return picture.deviceIndependentSize().toSize();
+}
+
+namespace {
 
 void Smooth(QPainter& p) { p.setRenderHint(QPainter::Antialiasing, true); p.setRenderHint(QPainter::TextAntialiasing, true); }
 
@@ -105,11 +120,26 @@ void Yuan(QPainter& p, qreal x, const QColor& c)
 
 } // namespace
 
-QPixmap SortPicture(int index)
+QString SortCaption(int index)
 {
     static const char* const captions[kSortPictureCount] = {
         "默认排序", "价格从低到高", "价格从高到低", "信用从高到低", "销量从高到低", "返利率高到低"};
-    QPixmap pm = Blank(103, 14);
+    if (index < 0 || index >= kSortPictureCount)
+        return {};
+    return QString::fromUtf8(captions[index]);
+}
+
+QString CreditCaption(int index)
+{
+    static const char* const kinds[] = {"心", "钻", "冠", "金冠"};
+    if (index < 0 || index >= kCreditPictureCount)
+        return {};
+    return QString::number(index % 5 + 1) + QString::fromUtf8(kinds[index / 5]);
+}
+
+QPixmap SortPicture(int index, qreal ratio)
+{
+    QPixmap pm = Blank(103, 14, ratio);
     if (index < 0 || index >= kSortPictureCount)
         return pm;
     QPainter p(&pm);
@@ -150,14 +180,13 @@ QPixmap SortPicture(int index)
     }
     p.setPen(QColor(0x33, 0x33, 0x33));
     p.setFont(UiFont(11));
-    p.drawText(QRectF(19, 0, 84, 14), Qt::AlignLeft | Qt::AlignVCenter,
-               QString::fromUtf8(captions[index]));
+    p.drawText(QRectF(19, 0, 84, 14), Qt::AlignLeft | Qt::AlignVCenter, SortCaption(index));
     return pm;
 }
 
-QPixmap CreditPicture(int index)
+QPixmap CreditPicture(int index, qreal ratio)
 {
-    QPixmap pm = Blank(88, 22);
+    QPixmap pm = Blank(88, 22, ratio);
     if (index < 0 || index >= kCreditPictureCount)
         return pm;
     const int kind = index / 5;
@@ -187,9 +216,9 @@ QPixmap CreditPicture(int index)
     return pm;
 }
 
-QPixmap SearchButtonPicture()
+QPixmap SearchButtonPicture(qreal ratio)
 {
-    QPixmap pm = Blank(57, 31);
+    QPixmap pm = Blank(57, 31, ratio);
     QPainter p(&pm);
     Smooth(p);
     QLinearGradient g(0, 0, 0, 31);
@@ -210,9 +239,9 @@ QPixmap SearchButtonPicture()
     return pm;
 }
 
-QPixmap CalculatorPicture()
+QPixmap CalculatorPicture(qreal ratio)
 {
-    QPixmap pm = Blank(25, 25);
+    QPixmap pm = Blank(25, 25, ratio);
     QPainter p(&pm);
     Smooth(p);
     QLinearGradient g(0, 0, 0, 25);
@@ -232,9 +261,9 @@ QPixmap CalculatorPicture()
     return pm;
 }
 
-QPixmap BrowserPicture()
+QPixmap BrowserPicture(qreal ratio)
 {
-    QPixmap pm = Blank(25, 25);
+    QPixmap pm = Blank(25, 25, ratio);
     QPainter p(&pm);
     Smooth(p);
     const QRectF r(2.5, 2.5, 20, 20);

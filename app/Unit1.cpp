@@ -6,6 +6,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include "AccessibleFactory.h"
 #include "AnsiText.h"
 #include "BrowserPane.h"
 
@@ -21,6 +22,7 @@ std::atomic<bool> SearchIdle{true};
 TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
 {
     SearchIdle.store(true);
+    InstallAccessibleFactory();
     // Off the record: nothing the panes load is kept after the run.
     profile_ = new TPaneProfile(this);
     CreatePictures();
@@ -29,6 +31,8 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
     ConnectEvents();
     ConnectPanes();
     ConnectSellerView();
+    ConnectKeyboard();
+    NameControls();
     // The lists have their default items from the start, so even the search
     // that tree construction starts sends the defaults.
     SetDefaultConditions();
@@ -67,6 +71,7 @@ void TForm1::FormCreate()
     else
         setWindowTitle(QStringLiteral("Pallido"));
     bsSkinNotebook1->SetPageCaption(3, Q(SoftInfo.page_caption));
+    NameControls();
     LoadRootCategories();
     SetDefaultConditions();
     CenterOnScreen();

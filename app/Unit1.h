@@ -231,6 +231,11 @@ private:
     void CreateSellerView(QWidget* parent);
     void CreateNotebook(QWidget* parent);
     void CreateMenus();
+    // Accessible names and item texts (again once the fourth page has its
+    // caption), the tab order and the tab strip's keys.
+    void NameControls();
+    void NameTabCloseButton(int index);
+    void ConnectKeyboard();
     void CreatePictures();
     void ConnectEvents();
     TBrowserPane* CreatePane(TPaneKind kind, const QString& name, QWidget* parent,

@@ -52,7 +52,8 @@ QPushButton* TextButton(QWidget* parent, const char* name, const QString& captio
 {
     QPushButton* b = Make<QPushButton>(parent, name, geometry, caption);
     b->setEnabled(false);
-    b->setFocusPolicy(Qt::NoFocus);
+    // Reached with Tab, never taken by a click.
+    b->setFocusPolicy(Qt::TabFocus);
     return b;
 }
 
@@ -85,6 +86,8 @@ TMyScrollBar* TForm1::CreateScrollBar(const QString& name, QWidget* parent, cons
 {
     auto* bar = new TMyScrollBar(parent);
     bar->setObjectName(name);
+    // The keyboard scrolls the page through its bar.
+    bar->setFocusPolicy(Qt::TabFocus);
     if (geometry.isValid())
         bar->setGeometry(geometry);
     return bar;
@@ -181,7 +184,7 @@ void TForm1::CreateResultArea(QWidget* parent)
     bsSkinTabControl1->setUsesScrollButtons(true);
     bsSkinTabControl1->setElideMode(Qt::ElideRight);
     bsSkinTabControl1->setDrawBase(false);
-    bsSkinTabControl1->setFocusPolicy(Qt::NoFocus);
+    bsSkinTabControl1->setFocusPolicy(Qt::TabFocus);
     bsSkinTabControl1->setContextMenuPolicy(Qt::CustomContextMenu);
     auto* resultFrame = Make<QFrame>(tabArea, "resultFrame", QRect(0, 25, 672, 560));
     web = CreatePane(TPaneKind::Result, QStringLiteral("web"), resultFrame, QRect(1, 1, 651, 558));

@@ -41,12 +41,12 @@ QSpinBox* PriceBox(QWidget* parent, const char* name, const QRect& geometry, int
 }
 
 QComboBox* PictureList(QWidget* parent, const char* name, const QRect& geometry,
-                       const std::vector<QPixmap>& pictures, std::size_t count, bool spaces)
+                       const std::vector<QPixmap>& images, std::size_t count, bool spaces)
 {
     auto* box = Make<QComboBox>(parent, name, geometry);
-    box->setIconSize(pictures.front().size());
+    box->setIconSize(pictures::LogicalSize(images.front()));
     for (std::size_t i = 0; i < count; ++i)
-        box->addItem(QIcon(pictures[i]), spaces ? QString(static_cast<int>(i) + 1, QLatin1Char(' ')) : QString());
+        box->addItem(QIcon(images[i]), spaces ? QString(static_cast<int>(i) + 1, QLatin1Char(' ')) : QString());
     return box;
 }
 
@@ -87,12 +87,6 @@ void TForm1::CreateSearchPanel(QWidget* parent)
     Image1 = Make<TPictureButton>(p, "Image1", QRect(556, 31, 25, 25), pictures::CalculatorPicture());
     Image2 = Make<TPictureButton>(p, "Image2", QRect(584, 31, 25, 25), pictures::BrowserPicture());
     Image2->setToolTip(QStringLiteral("打开浏览器"));
-
-    QWidget* order[] = {bsSkinComboBox1,   bsSkinSpinEdit1, bsSkinSpinEdit2,
-                        bsSkinComboBoxEx3, bsSkinComboBoxEx1, bsSkinComboBoxEx2,
-                        bsSkinComboBox3,   bsSkinCheckRadioBox1, bsSkinComboBox4};
-    for (std::size_t i = 0; i + 1 < std::size(order); ++i)
-        setTabOrder(order[i], order[i + 1]);
 }
 
 void TForm1::CreateMenus()

@@ -100,6 +100,7 @@ void TForm1::StoreSearchResult()
     {
         const QSignalBlocker block(bsSkinTabControl1);
         const int added = bsSkinTabControl1->addTab(caption);
+        NameTabCloseButton(added);
         bsSkinTabControl1->setCurrentIndex(added);
     }
     CopyResultsToTab();

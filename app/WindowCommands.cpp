@@ -30,7 +30,8 @@ TWindowCommands::TWindowCommands(TForm1* form) : QObject(form), form_(form)
     button_->setToolTip(QStringLiteral("窗口菜单"));
     button_->setCursor(Qt::PointingHandCursor);
     button_->setAutoRaise(true);
-    button_->setFocusPolicy(Qt::NoFocus);
+    button_->setAccessibleName(QStringLiteral("窗口菜单"));
+    button_->setFocusPolicy(Qt::TabFocus);
     if (strip) {
         const QRect g = strip->geometry();
         strip->setGeometry(g.x(), g.y(), g.width() - kButtonWidth, g.height());

@@ -19,4 +19,8 @@ void PrepareBrowserPanes()
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     if (!qEnvironmentVariableIsSet("QTWEBENGINE_CHROMIUM_FLAGS"))
         qputenv("QTWEBENGINE_CHROMIUM_FLAGS", kEngineFlags);
+    // The engine keeps the pages away from screen readers on Linux unless
+    // told otherwise; it still builds their accessible tree only while an
+    // assistive technology listens.
+    qputenv("QTWEBENGINE_ENABLE_LINUX_ACCESSIBILITY", "1");
 }

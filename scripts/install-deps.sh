@@ -16,6 +16,7 @@ PACKAGES=(
   fonts-noto-cjk fonts-noto-color-emoji fonts-dejavu-core
   wrk
   lintian desktop-file-utils appstream systemd dpkg-dev xdg-utils libglib2.0-bin qt6-wayland
+  dbus-daemon at-spi2-core python3-pyatspi
 )
 
 missing=()

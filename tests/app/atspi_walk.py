@@ -1,0 +1,169 @@
+#!/usr/bin/python3
+"""Reads the running client the way a screen reader does, through AT-SPI.
+
+Run inside a private D-Bus session with an X server (see atspi_test.sh):
+
+    atspi_walk.py CLIENT SERVER PORT
+
+Starts the publisher server on 127.0.0.1:PORT (the client's built-in primary
+address) with a fresh catalog, switches the session's accessibility on,
+starts the client, waits for its first result page and walks its accessible
+tree. Fails when a shown interactive control has no name, when an item of
+the sort or credit lists has no text, when a notebook page button is not a
+page tab, or when the result page's item titles cannot be read as links.
+"""
+
+import os
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+
+import pyatspi
+
+INTERACTIVE = {
+    pyatspi.ROLE_PUSH_BUTTON, pyatspi.ROLE_TOGGLE_BUTTON, pyatspi.ROLE_CHECK_BOX,
+    pyatspi.ROLE_RADIO_BUTTON, pyatspi.ROLE_COMBO_BOX, pyatspi.ROLE_TEXT, pyatspi.ROLE_ENTRY,
+    pyatspi.ROLE_SPIN_BUTTON, pyatspi.ROLE_PAGE_TAB, pyatspi.ROLE_PAGE_TAB_LIST,
+    pyatspi.ROLE_TREE, pyatspi.ROLE_TREE_TABLE, pyatspi.ROLE_SCROLL_BAR, pyatspi.ROLE_SLIDER,
+    pyatspi.ROLE_LIST,
+}
+PICTURE_LISTS = ("排序方式", "最低信用", "最高信用")
+PANES = ("搜索结果", "卖家列表", "淘宝频道", "卖家商品")
+TIMEOUT = 90
+
+
+def walk(node, depth=0, path=()):
+    """Yields (node, path) for the node and everything under it."""
+    if node is None or depth > 60:
+        return
+    yield node, path
+    try:
+        count = node.childCount
+    except Exception:  # the node went away while we read it
+        return
+    for i in range(count):
+        try:
+            child = node.getChildAtIndex(i)
+        except Exception:
+            continue
+        yield from walk(child, depth + 1, path + (node,))
+
+
+def showing(node):
+    try:
+        return node.getState().contains(pyatspi.STATE_SHOWING)
+    except Exception:
+        return False
+
+
+def find_app(name):
+    desktop = pyatspi.Registry.getDesktop(0)
+    for i in range(desktop.childCount):
+        app = desktop.getChildAtIndex(i)
+        if app is not None and app.name == name:
+            return app
+    return None
+
+
+def in_web_content(path):
+    return any(p.getRole() in (pyatspi.ROLE_DOCUMENT_WEB, pyatspi.ROLE_DOCUMENT_FRAME) for p in path)
+
+
+def result_links(app):
+    """Names of the links in the result pane's document."""
+    for node, path in walk(app):
+        if node.getRole() in (pyatspi.ROLE_DOCUMENT_WEB, pyatspi.ROLE_DOCUMENT_FRAME) and any(
+                p.name == "搜索结果" for p in path):
+            return [n.name for n, _ in walk(node) if n.getRole() == pyatspi.ROLE_LINK]
+    return []
+
+
+def wait_for(what, probe):
+    deadline = time.monotonic() + TIMEOUT
+    while time.monotonic() < deadline:
+        value = probe()
+        if value:
+            return value
+        time.sleep(0.5)
+    raise SystemExit("timed out waiting for " + what)
+
+
+def main():
+    client, server, port = sys.argv[1], sys.argv[2], sys.argv[3]
+    subprocess.run(["dbus-send", "--session", "--print-reply", "--dest=org.a11y.Bus", "/org/a11y/bus",
+                    "org.freedesktop.DBus.Properties.Set", "string:org.a11y.Status", "string:IsEnabled",
+                    "variant:boolean:true"], check=True, stdout=subprocess.DEVNULL, timeout=30)
+    folder = tempfile.mkdtemp(prefix="pallido-atspi-")
+    env = dict(os.environ, QT_QPA_PLATFORM="xcb")
+    processes = []
+    try:
+        processes.append(subprocess.Popen([server, "--port", port, "--catalog", folder + "/catalog.sqlite",
+                                           "--quiet"], start_new_session=True))
+        time.sleep(1.0)
+        processes.append(subprocess.Popen([client], env=env, start_new_session=True,
+                                          stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
+        app = wait_for("the client on the accessibility bus", lambda: find_app("pallido"))
+        links = wait_for("item title links in the result page",
+                         lambda: [n for n in result_links(app) if n.strip()][:40])
+        failures = []
+
+        unnamed, checked_controls, page_tabs = [], 0, []
+        for node, path in walk(app):
+            role = node.getRole()
+            if role == pyatspi.ROLE_PAGE_TAB:
+                page_tabs.append(node)
+            if role not in INTERACTIVE or not showing(node) or in_web_content(path):
+                continue
+            # A combo box's own drop-down list is read through the box.
+            if role == pyatspi.ROLE_LIST and path and path[-1].getRole() == pyatspi.ROLE_COMBO_BOX:
+                continue
+            checked_controls += 1
+            if not node.name.strip():
+                parent = path[-1].name if path else ""
+                unnamed.append("%s in %r" % (node.getRoleName(), parent))
+        if unnamed:
+            failures.append("%d shown interactive controls without a name: %s" % (len(unnamed), unnamed))
+
+        for node, _ in walk(app):
+            if node.getRole() == pyatspi.ROLE_COMBO_BOX and node.name in PICTURE_LISTS:
+                items = [n for n, _ in walk(node) if n.getRole() == pyatspi.ROLE_LIST_ITEM]
+                silent = [i for i, n in enumerate(items) if not n.name.strip()]
+                if not items or silent:
+                    failures.append("%s: %d items, without text: %s" % (node.name, len(items), silent))
+
+        captions = [t.name for t in page_tabs]
+        for caption in ("商品类目", "淘宝卖家", "淘宝频道"):
+            if caption not in captions:
+                failures.append("no page tab %r among %s" % (caption, captions))
+        shown = [t.name for t in page_tabs if t.getState().contains(pyatspi.STATE_CHECKED)]
+        if "商品类目" not in shown:
+            failures.append("the shown notebook page is not checked: %s" % shown)
+
+        named = {n.name for n, _ in walk(app) if n.name}
+        for pane in PANES:
+            if pane not in named:
+                failures.append("nothing is named %r" % pane)
+
+        print("%d interactive controls read, %d title links (first: %r)" % (checked_controls, len(links),
+                                                                            links[0]))
+        if failures:
+            print("\n".join(failures))
+            return 1
+        return 0
+    finally:
+        for p in reversed(processes):
+            try:
+                os.killpg(p.pid, signal.SIGTERM)
+                p.wait(timeout=10)
+            except Exception:
+                try:
+                    os.killpg(p.pid, signal.SIGKILL)
+                except Exception:
+                    pass
+        subprocess.run(["rm", "-rf", folder])
+
+
+if __name__ == "__main__":
+    sys.exit(main())
