@@ -1,6 +1,7 @@
 #include "PaneInputFilter.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QWheelEvent>
 
@@ -52,12 +53,48 @@ void TPaneInputFilter::Install()
     }
 }
 
-PALLIDO_QT_OBJECTS bool TPaneInputFilter::IsQuiet(QWidget* target) const
+PALLIDO_QT_OBJECTS QWidget* TPaneInputFilter::QuietPane(QWidget* target) const
 {
     for (const auto& pane : FQuiet)
         if (Contains(pane, target))
-            return true;
-    return false;
+            return pane;
+    return nullptr;
+}
+
+bool TPaneInputFilter::IsQuiet(QWidget* target) const { return QuietPane(target) != nullptr; }
+
+PALLIDO_QT_OBJECTS bool TPaneInputFilter::HandleKey(QWidget* target, QEvent* event)
+{
+    QWidget* pane = QuietPane(target);
+    if (!pane)
+        return false;
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const bool tab = key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab;
+    if (event->type() != QEvent::KeyPress || !tab ||
+        (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)))
+        return true;
+    const bool forward = key->key() == Qt::Key_Tab && !(key->modifiers() & Qt::ShiftModifier);
+    // The pane stands where its bar stands in the tab order (the engine adds
+    // the pane's own input widget to the chain only later, at its end).
+    QWidget* start = pane;
+    for (const auto& [bar, barPane] : FBars)
+        if (bar && barPane == pane)
+            start = bar;
+    auto takes = [&](QWidget* w) {
+        return !Contains(pane, w) && w->window() == pane->window() && w->isVisible() && w->isEnabled() &&
+               (w->focusPolicy() & Qt::TabFocus);
+    };
+    QWidget* w = start;
+    if (!(forward && start != pane && takes(start))) {
+        for (int guard = 0; guard < 10000; ++guard) {
+            w = forward ? w->nextInFocusChain() : w->previousInFocusChain();
+            if (!w || w == start || takes(w))
+                break;
+        }
+    }
+    if (w && w != pane && takes(w))
+        w->setFocus(forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+    return true;
 }
 
 PALLIDO_QT_OBJECTS bool TPaneInputFilter::HandleWheel(QWidget* target, QEvent* event)
@@ -87,7 +124,7 @@ PALLIDO_QT_OBJECTS bool TPaneInputFilter::eventFilter(QObject* watched, QEvent* 
         return HandleWheel(target, event);
     case QEvent::KeyPress:
     case QEvent::KeyRelease:
-        return IsQuiet(target);
+        return HandleKey(target, event);
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonRelease:
     case QEvent::MouseButtonDblClick:

@@ -36,6 +36,12 @@ public:
 private:
     bool HandleWheel(QWidget* target, QEvent* event);
     bool IsQuiet(QWidget* target) const;
+    // The quiet pane that holds `target`, if any.
+    QWidget* QuietPane(QWidget* target) const;
+    // Keys in a quiet pane: dropped, except that Tab and Shift+Tab still
+    // move the focus on to the next or previous control outside the pane,
+    // so the keyboard is never caught in it.
+    bool HandleKey(QWidget* target, QEvent* event);
 
     struct TWheelTarget {
         QPointer<TMyScrollBar> bar;

@@ -11,6 +11,10 @@ build="${1:-build}"
 out="${2:-$build/pallido-screenshot.png}"
 wait_s="${PALLIDO_SCREENSHOT_WAIT:-6}"
 port="${PALLIDO_PORT:-8700}"
+# PALLIDO_SCREEN sets the virtual screen (twice the size for QT_SCALE_FACTOR=2);
+# PALLIDO_KEYS, keys sent to the window before the capture (needs xdotool).
+screen="${PALLIDO_SCREEN:-1024x768x24}"
+keys="${PALLIDO_KEYS:-}"
 
 [ -x "$build/pallido" ] || { echo "no client at $build/pallido" >&2; exit 1; }
 if [ "$(id -u)" -eq 0 ]; then export QTWEBENGINE_DISABLE_SANDBOX=1; fi
@@ -41,12 +45,17 @@ fi
 # The client runs under xvfb-run (with openbox, when installed, so the
 # window's frame and icon show too); after the wait the whole screen is
 # captured.
-xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+xvfb-run -a -s "-screen 0 $screen" bash -c '
   if command -v openbox >/dev/null; then openbox >/dev/null 2>&1 & sleep 1; fi
   "$0" & client=$!
   sleep "$1"
+  if [ -n "$3" ]; then
+    xdotool search --sync --onlyvisible --name "^Pallido$" windowactivate --sync key --delay 150 $3 2>/dev/null ||
+      echo "could not send the keys (xdotool missing?)" >&2
+    sleep 1
+  fi
   import -window root "$2"
   kill "$client" 2>/dev/null || true
   wait "$client" 2>/dev/null || true
-' "$build/pallido" "$wait_s" "$out"
+' "$build/pallido" "$wait_s" "$out" "$keys"
 echo "$out"

@@ -170,6 +170,16 @@ TEST_F(TFormTest, TabWalksTheDesignedOrderAndTheTabStripAndPagerWorkFromTheKeybo
     EXPECT_EQ(Focused()->objectName(), QStringLiteral("bsSkinMenuButton"));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     EXPECT_EQ(Focused(), form->ScrollBar);
+    // The result pane drops keys, yet Tab and Shift+Tab still lead out of it
+    // (the window puts the focus there after each search).
+    form->web->setFocus();
+    ASSERT_TRUE(form->web->isAncestorOf(QApplication::focusWidget()) || Focused() == form->web);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(Focused(), form->ScrollBar);
+    form->web->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(Focused()->objectName(), QStringLiteral("bsSkinMenuButton"));
+    form->ScrollBar->setFocus();
     // The first page is shown, so the pager's first enabled control is the
     // page list.
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
