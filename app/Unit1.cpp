@@ -111,7 +111,26 @@ void TForm1::CenterOnScreen()
     if (!screen)
         return;
     const QSize area = screen->geometry().size();
-    move((area.width() - width()) / 2 - 10, (area.height() - height()) / 2 - 15);
+    // move() places the frame, so the formula takes the window as the user
+    // sees it, frame included (before the window is shown no frame is known
+    // yet; showEvent places it once more when one is).
+    const QSize outer = frameGeometry().size();
+    move((area.width() - outer.width()) / 2 - 10, (area.height() - outer.height()) / 2 - 15);
+    placedWithFrame_ = outer != size();
+}
+
+void TForm1::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    // The first showing framed the window: place it again by its frame,
+    // unless it was placed with one already.
+    if (!placedOnce_ && QGuiApplication::primaryScreen()) {
+        placedOnce_ = true;
+        QMetaObject::invokeMethod(this, [this] {
+            if (!placedWithFrame_ && frameGeometry().size() != size())
+                CenterOnScreen();
+        }, Qt::QueuedConnection);
+    }
 }
 
 void TForm1::SetDefaultConditions()

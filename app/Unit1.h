@@ -221,6 +221,7 @@ protected:
     void customEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     // The no-result message box; modal, a single OK button.
     virtual void ShowNoResultMessage();
 
@@ -255,6 +256,8 @@ private:
                                      int icon);
 
     TPaneProfile* profile_ = nullptr;
+    bool placedOnce_ = false;       // showEvent has run
+    bool placedWithFrame_ = false;  // the last placement knew the frame
     std::unique_ptr<Unit1::TMyThread> worker_;
     bool searchPending_ = false; // a worker's outcome has not been handled yet
     // What the running search was started for, taken with its conditions.

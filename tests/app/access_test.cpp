@@ -4,6 +4,8 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
@@ -244,4 +246,23 @@ TEST_F(TFormTest, TheNotebookAndTheTreeWorkFromTheKeyboard)
     ASSERT_TRUE(WaitIdle());
     EXPECT_EQ(tree->currentItem(), tree->topLevelItem(1));
     EXPECT_EQ(Count(kItems), searches + 1);
+}
+
+TEST_F(TFormTest, TheWindowIsPlacedByItsOuterFrame)
+{
+    StartForm();
+    QTest::qWait(50);
+    const QSize screen = QGuiApplication::primaryScreen()->geometry().size();
+    const QRect outer = form->frameGeometry();
+    if (outer.size() == form->size())
+        GTEST_SKIP() << "this platform draws no frame around windows";
+    if (outer.width() > screen.width() || outer.height() > screen.height())
+        GTEST_SKIP() << "the screen is smaller than the window (the suite runs this on a wide screen too)";
+    // Centred by the frame, 10 to the left and 15 up; with the client size
+    // the frame would stand half its margins off.
+    const QPoint expected((screen.width() - outer.width()) / 2 - 10, (screen.height() - outer.height()) / 2 - 15);
+    EXPECT_EQ(outer.topLeft(), expected) << "frame " << outer.width() << "x" << outer.height() << " client "
+                                         << form->width() << "x" << form->height();
+    form->CenterOnScreen();
+    EXPECT_EQ(form->frameGeometry().topLeft(), expected);
 }
