@@ -5,10 +5,12 @@
 
 #include "ComboAccessible.h"
 #include "PageTabAccessible.h"
+#include "QtPrivateObjects.h"
 
 namespace {
 
-QAccessibleInterface* Create(const QString& className, QObject* object)
+// Asked about every object, the engine's private ones included.
+PALLIDO_QT_OBJECTS QAccessibleInterface* Create(const QString& className, QObject* object)
 {
     if (!object || !object->isWidgetType())
         return nullptr;

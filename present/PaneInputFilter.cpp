@@ -7,18 +7,21 @@
 
 #include "BrowserPane.h"
 #include "MyScrollBar.h"
+#include "QtPrivateObjects.h"
 
-// The filter sees objects of Qt's own private classes, whose type
-// information the undefined-behaviour sanitizer cannot see from here; its
-// type check would report those as invalid, so it is off for these
-// functions.
-#define PALLIDO_QT_OBJECTS __attribute__((no_sanitize("vptr")))
 
 namespace {
 
 PALLIDO_QT_OBJECTS bool Contains(const QWidget* outer, const QWidget* target)
 {
     return outer && (outer == target || outer->isAncestorOf(target));
+}
+
+// A control outside `pane`, in its window, that Tab can give the focus to.
+PALLIDO_QT_OBJECTS bool TakesTab(const QWidget* pane, QWidget* w)
+{
+    return !Contains(pane, w) && w->window() == pane->window() && w->isVisible() && w->isEnabled() &&
+           (w->focusPolicy() & Qt::TabFocus);
 }
 
 } // namespace
@@ -80,19 +83,15 @@ PALLIDO_QT_OBJECTS bool TPaneInputFilter::HandleKey(QWidget* target, QEvent* eve
     for (const auto& [bar, barPane] : FBars)
         if (bar && barPane == pane)
             start = bar;
-    auto takes = [&](QWidget* w) {
-        return !Contains(pane, w) && w->window() == pane->window() && w->isVisible() && w->isEnabled() &&
-               (w->focusPolicy() & Qt::TabFocus);
-    };
     QWidget* w = start;
-    if (!(forward && start != pane && takes(start))) {
+    if (!(forward && start != pane && TakesTab(pane, start))) {
         for (int guard = 0; guard < 10000; ++guard) {
             w = forward ? w->nextInFocusChain() : w->previousInFocusChain();
-            if (!w || w == start || takes(w))
+            if (!w || w == start || TakesTab(pane, w))
                 break;
         }
     }
-    if (w && w != pane && takes(w))
+    if (w && w != pane && TakesTab(pane, w))
         w->setFocus(forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
     return true;
 }

@@ -22,6 +22,7 @@
 #include "Notebook.h"
 #include "PaneTestKit.h"
 #include "PictureButton.h"
+#include "QtPrivateObjects.h"
 
 namespace {
 
@@ -45,7 +46,7 @@ bool Interactive(QAccessible::Role role)
 }
 
 // Shown interactive controls under `node` that would be read without a name.
-void CollectUnnamed(QAccessibleInterface* node, QStringList& unnamed, int& seen, int depth = 0)
+PALLIDO_QT_OBJECTS void CollectUnnamed(QAccessibleInterface* node, QStringList& unnamed, int& seen, int depth = 0)
 {
     if (!node || depth > 30 || node->state().invisible)
         return;
