@@ -149,3 +149,18 @@ int FreePort()
     ::close(fd);
     return port;
 }
+
+TPortRequest RequestOfTarget(const std::string& target)
+{
+    TPortRequest r;
+    r.target = target;
+    const auto query = target.find('?');
+    r.path = httplib::detail::decode_url(target.substr(0, query), false);
+    if (query != std::string::npos) {
+        httplib::Params params;
+        httplib::detail::parse_query_text(target.substr(query + 1), params);
+        for (const auto& [k, v] : params)
+            r.params[k] = v;
+    }
+    return r;
+}

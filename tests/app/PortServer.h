@@ -71,3 +71,7 @@ int FreePort();
 // 127.0.0.1 and rewrites that server's own address in the reply to
 // `ownPort`, so the pictures its pages name come back through us.
 TPortServer::Handler Forwarder(int upstreamPort, int ownPort);
+
+// A request as its target ("/path?query") reads: the path and the decoded
+// parameters (for requests seen in a front's access log).
+TPortRequest RequestOfTarget(const std::string& target);
