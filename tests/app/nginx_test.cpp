@@ -15,6 +15,8 @@
 #include <mutex>
 #include <thread>
 
+#include <httplib.h>
+
 #include <stdlib.h>
 
 #include "BlackBoxChecks.h"
@@ -278,6 +280,24 @@ TEST(NginxFront, TheClientStartsUpThroughNginxAndNoRequestFailsWhenAReplicaIsKil
         retried = retried || e.upstreams.find(',') != std::string::npos;
     }
     EXPECT_TRUE(retried) << "no request was sent on after the kill";
+
+    // Pictures may be kept for a day; the signed replies never.
+    httplib::Client http("127.0.0.1", kPrimary);
+    const auto picture = http.Get("/newrank/b_red_1.gif");
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(picture->status, 200);
+    EXPECT_TRUE(picture->has_header("Expires"));
+    EXPECT_NE(picture->get_header_value("Cache-Control", 0), "no-store");
+    std::string cacheControl;
+    for (std::size_t i = 0; i < picture->get_header_value_count("Cache-Control"); ++i)
+        cacheControl += picture->get_header_value("Cache-Control", i) + ";";
+    EXPECT_NE(cacheControl.find("max-age=86400"), std::string::npos) << cacheControl;
+    EXPECT_NE(cacheControl.find("public"), std::string::npos) << cacheControl;
+    ASSERT_FALSE(requests.empty());
+    const auto reply = http.Get(requests.front().target.c_str()); // the software information
+    ASSERT_TRUE(reply);
+    EXPECT_FALSE(reply->has_header("Expires"));
+    EXPECT_EQ(reply->get_header_value("Cache-Control"), "no-store");
 
     front.Stop();
     a.Stop();
