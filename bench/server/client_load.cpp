@@ -7,12 +7,14 @@
 // A result page's latency runs from its search to its last picture.
 //
 //   bench_server_client_load --catalog FILE [--base http://127.0.0.1:PORT/]
-//       [--users 8,32,128] [--seconds S] [--label TEXT]
+//       [--users 8,32,128] [--seconds S] [--label TEXT] [--cpu-of PID,PID...]
 //
 // --catalog is the catalog the server answers from (its titles give the
 // keywords). Only addresses on 127.0.0.1 or localhost are driven. Each user
 // count runs for S seconds (default 10) after one second of warm-up; one
-// line per count: result pages/s, page latency p50/p99, GETs/s, errors.
+// line per count: result pages/s, page latency p50/p99, GETs/s, errors, and
+// the CPU time a result page cost the processes of --cpu-of (the server
+// replicas, nginx) and the driver itself, over the same seconds.
 
 #include <curl/curl.h>
 
@@ -21,6 +23,8 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <random>
@@ -29,6 +33,9 @@
 #include <string>
 #include <thread>
 #include <vector>
+
+#include <sys/resource.h>
+#include <unistd.h>
 
 #include "CatalogStore.h"
 #include "Taobao_Items.h"
@@ -222,8 +229,33 @@ bool Loopback(const std::string& base)
     return base.rfind("http://127.0.0.1:", 0) == 0 || base.rfind("http://localhost:", 0) == 0;
 }
 
+// CPU seconds used so far by the processes `pids` (user and system).
+double CpuSeconds(const std::vector<int>& pids)
+{
+    double ticks = 0;
+    for (const int pid : pids) {
+        std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+        std::string stat((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        // Fields after the command name, which is in parentheses.
+        std::istringstream fields(stat.substr(std::min(stat.size(), stat.rfind(')') + 2)));
+        std::string f;
+        for (int i = 3; i <= 15 && fields >> f; ++i)
+            if (i == 14 || i == 15)
+                ticks += std::atof(f.c_str());
+    }
+    return ticks / static_cast<double>(sysconf(_SC_CLK_TCK));
+}
+
+double OwnCpuSeconds()
+{
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+           static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
 void RunLevel(const std::string& label, const std::string& base, const std::vector<std::string>& words,
-              int users, double seconds)
+              int users, double seconds, const std::vector<int>& servers)
 {
     std::vector<TStats> stats(static_cast<std::size_t>(users));
     std::vector<std::thread> threads;
@@ -233,6 +265,10 @@ void RunLevel(const std::string& label, const std::string& base, const std::vect
         threads.emplace_back([&, u] {
             TUser(base, words, 7919u * static_cast<unsigned>(u + 1)).Run(measureFrom, end, stats[static_cast<std::size_t>(u)]);
         });
+    std::this_thread::sleep_until(measureFrom);
+    const double server0 = CpuSeconds(servers), own0 = OwnCpuSeconds();
+    std::this_thread::sleep_until(end);
+    const double serverCpu = CpuSeconds(servers) - server0, ownCpu = OwnCpuSeconds() - own0;
     for (auto& t : threads)
         t.join();
     std::vector<double> all;
@@ -243,10 +279,12 @@ void RunLevel(const std::string& label, const std::string& base, const std::vect
         errors += s.errors;
     }
     std::sort(all.begin(), all.end());
-    std::printf("%-24s %4d users %7.1f pages/s  p50 %6.1f ms  p99 %6.1f ms  %6.0f GETs/s (%.1f a page)  errors %ld\n",
+    const double pages = std::max<double>(1, static_cast<double>(all.size()));
+    std::printf("%-16s %4d users %6.1f pages/s  p50 %6.1f ms  p99 %6.1f ms  %5.0f GETs/s (%.1f a page)  "
+                "CPU a page: servers %.2f ms, driver %.2f ms  errors %ld\n",
                 label.c_str(), users, static_cast<double>(all.size()) / seconds, Percentile(all, 50),
-                Percentile(all, 99), static_cast<double>(gets) / seconds,
-                all.empty() ? 0.0 : static_cast<double>(gets) / static_cast<double>(all.size()), errors);
+                Percentile(all, 99), static_cast<double>(gets) / seconds, static_cast<double>(gets) / pages,
+                servers.empty() ? 0.0 : serverCpu * 1000 / pages, ownCpu * 1000 / pages, errors);
     std::fflush(stdout);
 }
 
@@ -256,6 +294,7 @@ int main(int argc, char** argv)
 {
     std::string base = "http://127.0.0.1:8700/", catalog, label = "server", userList = "8,32,128";
     double seconds = 10;
+    std::vector<int> servers; // processes whose CPU time is counted per page
     for (int i = 1; i + 1 < argc; i += 2) {
         if (!std::strcmp(argv[i], "--base"))
             base = argv[i + 1];
@@ -267,6 +306,11 @@ int main(int argc, char** argv)
             seconds = std::clamp(std::atof(argv[i + 1]), 1.0, 300.0);
         else if (!std::strcmp(argv[i], "--label"))
             label = argv[i + 1];
+        else if (!std::strcmp(argv[i], "--cpu-of")) {
+            std::istringstream list(argv[i + 1]);
+            for (std::string pid; std::getline(list, pid, ',');)
+                servers.push_back(std::atoi(pid.c_str()));
+        }
     }
     if (!base.empty() && base.back() != '/')
         base += '/';
@@ -289,7 +333,7 @@ int main(int argc, char** argv)
     curl_global_init(CURL_GLOBAL_DEFAULT);
     std::istringstream counts(userList);
     for (std::string n; std::getline(counts, n, ',');)
-        RunLevel(label, base, words, std::clamp(std::atoi(n.c_str()), 1, 512), seconds);
+        RunLevel(label, base, words, std::clamp(std::atoi(n.c_str()), 1, 512), seconds, servers);
     curl_global_cleanup();
     return 0;
 }

@@ -75,6 +75,13 @@ front() { # PORT REPLICA_PORT...
   wait_port "$port"
 }
 
+# Every process started here, nginx's workers included, comma-separated.
+cpu_of() {
+  local all=("${pids[@]}")
+  for p in "${pids[@]}"; do all+=($(pgrep -P "$p" || true)); done
+  (IFS=,; echo "${all[*]}")
+}
+
 echo "users: $users, $seconds s each (after 1 s warm-up); $(nproc) cores shared by the servers, nginx and the driver"
 for pair in "${servers[@]}"; do
   label=${pair%%=*}
@@ -82,7 +89,7 @@ for pair in "${servers[@]}"; do
   port=$(free_port)
   replica "$binary" "$port" "http://127.0.0.1:$port/"
   "$driver" --catalog "$dir/catalog.sqlite" --base "http://127.0.0.1:$port/" --users "$users" \
-    --seconds "$seconds" --label "$label direct"
+    --seconds "$seconds" --label "$label direct" --cpu-of "$(cpu_of)"
   stop_all
 
   port=$(free_port); a=$(free_port); b=$(free_port)
@@ -90,6 +97,6 @@ for pair in "${servers[@]}"; do
   replica "$binary" "$b" "http://127.0.0.1:$port/"
   front "$port" "$a" "$b"
   "$driver" --catalog "$dir/catalog.sqlite" --base "http://127.0.0.1:$port/" --users "$users" \
-    --seconds "$seconds" --label "$label nginx+2"
+    --seconds "$seconds" --label "$label nginx+2" --cpu-of "$(cpu_of)"
   stop_all
 done
