@@ -7,14 +7,15 @@
 // A result page's latency runs from its search to its last picture.
 //
 //   bench_server_client_load --catalog FILE [--base http://127.0.0.1:PORT/]
-//       [--users 8,32,128] [--seconds S] [--label TEXT] [--cpu-of PID,PID...]
+//       [--users 8,32,128] [--seconds S] [--label TEXT] [--cpu-of PID,...] [--front-cpu-of PID,...]
 //
 // --catalog is the catalog the server answers from (its titles give the
 // keywords). Only addresses on 127.0.0.1 or localhost are driven. Each user
 // count runs for S seconds (default 10) after one second of warm-up; one
 // line per count: result pages/s, page latency p50/p99, GETs/s, errors, and
 // the CPU time a result page cost the processes of --cpu-of (the server
-// replicas, nginx) and the driver itself, over the same seconds.
+// replicas), of --front-cpu-of (nginx) and the driver itself, over the same
+// seconds.
 
 #include <curl/curl.h>
 
@@ -246,6 +247,15 @@ double CpuSeconds(const std::vector<int>& pids)
     return ticks / static_cast<double>(sysconf(_SC_CLK_TCK));
 }
 
+std::vector<int> Pids(const std::string& text)
+{
+    std::vector<int> pids;
+    std::istringstream list(text);
+    for (std::string pid; std::getline(list, pid, ',');)
+        pids.push_back(std::atoi(pid.c_str()));
+    return pids;
+}
+
 double OwnCpuSeconds()
 {
     rusage u{};
@@ -255,7 +265,7 @@ double OwnCpuSeconds()
 }
 
 void RunLevel(const std::string& label, const std::string& base, const std::vector<std::string>& words,
-              int users, double seconds, const std::vector<int>& servers)
+              int users, double seconds, const std::vector<int>& servers, const std::vector<int>& front)
 {
     std::vector<TStats> stats(static_cast<std::size_t>(users));
     std::vector<std::thread> threads;
@@ -266,9 +276,10 @@ void RunLevel(const std::string& label, const std::string& base, const std::vect
             TUser(base, words, 7919u * static_cast<unsigned>(u + 1)).Run(measureFrom, end, stats[static_cast<std::size_t>(u)]);
         });
     std::this_thread::sleep_until(measureFrom);
-    const double server0 = CpuSeconds(servers), own0 = OwnCpuSeconds();
+    const double server0 = CpuSeconds(servers), front0 = CpuSeconds(front), own0 = OwnCpuSeconds();
     std::this_thread::sleep_until(end);
-    const double serverCpu = CpuSeconds(servers) - server0, ownCpu = OwnCpuSeconds() - own0;
+    const double serverCpu = CpuSeconds(servers) - server0, frontCpu = CpuSeconds(front) - front0,
+                 ownCpu = OwnCpuSeconds() - own0;
     for (auto& t : threads)
         t.join();
     std::vector<double> all;
@@ -281,10 +292,10 @@ void RunLevel(const std::string& label, const std::string& base, const std::vect
     std::sort(all.begin(), all.end());
     const double pages = std::max<double>(1, static_cast<double>(all.size()));
     std::printf("%-16s %4d users %6.1f pages/s  p50 %6.1f ms  p99 %6.1f ms  %5.0f GETs/s (%.1f a page)  "
-                "CPU a page: servers %.2f ms, driver %.2f ms  errors %ld\n",
+                "CPU a page: servers %.2f ms, front %.2f ms, driver %.2f ms  errors %ld\n",
                 label.c_str(), users, static_cast<double>(all.size()) / seconds, Percentile(all, 50),
                 Percentile(all, 99), static_cast<double>(gets) / seconds, static_cast<double>(gets) / pages,
-                servers.empty() ? 0.0 : serverCpu * 1000 / pages, ownCpu * 1000 / pages, errors);
+                serverCpu * 1000 / pages, frontCpu * 1000 / pages, ownCpu * 1000 / pages, errors);
     std::fflush(stdout);
 }
 
@@ -294,7 +305,7 @@ int main(int argc, char** argv)
 {
     std::string base = "http://127.0.0.1:8700/", catalog, label = "server", userList = "8,32,128";
     double seconds = 10;
-    std::vector<int> servers; // processes whose CPU time is counted per page
+    std::vector<int> servers, front; // processes whose CPU time is counted per page
     for (int i = 1; i + 1 < argc; i += 2) {
         if (!std::strcmp(argv[i], "--base"))
             base = argv[i + 1];
@@ -306,11 +317,10 @@ int main(int argc, char** argv)
             seconds = std::clamp(std::atof(argv[i + 1]), 1.0, 300.0);
         else if (!std::strcmp(argv[i], "--label"))
             label = argv[i + 1];
-        else if (!std::strcmp(argv[i], "--cpu-of")) {
-            std::istringstream list(argv[i + 1]);
-            for (std::string pid; std::getline(list, pid, ',');)
-                servers.push_back(std::atoi(pid.c_str()));
-        }
+        else if (!std::strcmp(argv[i], "--cpu-of"))
+            servers = Pids(argv[i + 1]);
+        else if (!std::strcmp(argv[i], "--front-cpu-of"))
+            front = Pids(argv[i + 1]);
     }
     if (!base.empty() && base.back() != '/')
         base += '/';
@@ -333,7 +343,7 @@ int main(int argc, char** argv)
     curl_global_init(CURL_GLOBAL_DEFAULT);
     std::istringstream counts(userList);
     for (std::string n; std::getline(counts, n, ',');)
-        RunLevel(label, base, words, std::clamp(std::atoi(n.c_str()), 1, 512), seconds, servers);
+        RunLevel(label, base, words, std::clamp(std::atoi(n.c_str()), 1, 512), seconds, servers, front);
     curl_global_cleanup();
     return 0;
 }

@@ -26,18 +26,24 @@ nginx=$(command -v nginx || echo /usr/sbin/nginx)
 
 dir=$(mktemp -d /tmp/pallido-client-load-XXXXXX)
 pids=()
+replica_pids=()
+front_pid=
 stop_all() {
   for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
   for p in "${pids[@]}"; do wait "$p" 2>/dev/null || true; done
   pids=()
+  replica_pids=()
+  front_pid=
 }
 trap 'stop_all; rm -rf "$dir"' EXIT
 
-# A port on 127.0.0.1 that nothing listens on.
+# A port on 127.0.0.1 that nothing listens on, below the ports the system
+# gives outgoing connections (thousands of those are open or closing here).
 free_port() {
-  local p
+  local p low
+  read -r low _ < /proc/sys/net/ipv4/ip_local_port_range
   for _ in $(seq 100); do
-    p=$((20000 + RANDOM % 20000))
+    p=$((1024 + RANDOM % (low - 1024)))
     if ! (exec 3<>/dev/tcp/127.0.0.1/$p) 2>/dev/null; then echo "$p"; return; fi
   done
   return 1
@@ -47,13 +53,16 @@ wait_port() {
     if (exec 3<>/dev/tcp/127.0.0.1/$1) 2>/dev/null; then return 0; fi
     sleep 0.05
   done
-  echo "nothing listens on 127.0.0.1:$1" >&2; return 1
+  echo "nothing listens on 127.0.0.1:$1" >&2
+  tail -n 5 "$dir/servers.log" "$dir/nginx-error.log" >&2 2>/dev/null || true
+  return 1
 }
 
 # replica BINARY PORT PUBLIC_URL
 replica() {
   "$1" --port "$2" --catalog "$dir/catalog.sqlite" --public-url "$3" --quiet 2>>"$dir/servers.log" &
   pids+=($!)
+  replica_pids+=($!)
   wait_port "$2"
 }
 
@@ -72,13 +81,15 @@ front() { # PORT REPLICA_PORT...
   } > "$dir/nginx.conf"
   "$nginx" -p "$dir/" -c "$dir/nginx.conf" -e "$dir/nginx-error.log" &
   pids+=($!)
+  front_pid=$!
   wait_port "$port"
 }
 
-# Every process started here, nginx's workers included, comma-separated.
-cpu_of() {
-  local all=("${pids[@]}")
-  for p in "${pids[@]}"; do all+=($(pgrep -P "$p" || true)); done
+# The replicas started here, and nginx with its workers, comma-separated.
+replicas() { (IFS=,; echo "${replica_pids[*]}"); }
+front_pids() {
+  [ -n "$front_pid" ] || return 0
+  local all=("$front_pid" $(pgrep -P "$front_pid" || true))
   (IFS=,; echo "${all[*]}")
 }
 
@@ -89,7 +100,7 @@ for pair in "${servers[@]}"; do
   port=$(free_port)
   replica "$binary" "$port" "http://127.0.0.1:$port/"
   "$driver" --catalog "$dir/catalog.sqlite" --base "http://127.0.0.1:$port/" --users "$users" \
-    --seconds "$seconds" --label "$label direct" --cpu-of "$(cpu_of)"
+    --seconds "$seconds" --label "$label direct" --cpu-of "$(replicas)"
   stop_all
 
   port=$(free_port); a=$(free_port); b=$(free_port)
@@ -97,6 +108,6 @@ for pair in "${servers[@]}"; do
   replica "$binary" "$b" "http://127.0.0.1:$port/"
   front "$port" "$a" "$b"
   "$driver" --catalog "$dir/catalog.sqlite" --base "http://127.0.0.1:$port/" --users "$users" \
-    --seconds "$seconds" --label "$label nginx+2" --cpu-of "$(cpu_of)"
+    --seconds "$seconds" --label "$label nginx+2" --cpu-of "$(replicas)" --front-cpu-of "$(front_pids)"
   stop_all
 done

@@ -190,10 +190,11 @@ bool Within(std::chrono::seconds limit, F done)
     return done();
 }
 
-int OtherFreePort(int taken)
+// A lasting port that is none of the client's built-in ones nor `taken`.
+int ReplicaPort(int taken = 0)
 {
     for (int i = 0; i < 10; ++i)
-        if (const int port = FreePort(); port != taken)
+        if (const int port = LastingPort(); port != taken && port != kPrimary && port != kFallback)
             return port;
     return 0;
 }
@@ -231,10 +232,12 @@ TEST(NginxFront, TheClientStartsUpThroughNginxAndNoRequestFailsWhenAReplicaIsKil
     } remove{folder};
 
     const std::string catalog = std::string(folder) + "/catalog.sqlite";
-    const int portA = FreePort();
+    // The killed replica comes back on its own port.
+    const int portA = ReplicaPort();
+    ASSERT_NE(portA, 0);
     TReplica a(folder, catalog, portA);
     ASSERT_TRUE(a.Start()); // makes the demo catalog the other one then shares
-    TReplica b(folder, catalog, OtherFreePort(portA));
+    TReplica b(folder, catalog, ReplicaPort(portA));
     ASSERT_TRUE(b.Start());
     TNginxFront front;
     std::string error;
