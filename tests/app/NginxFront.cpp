@@ -57,7 +57,8 @@ std::string MainConf(const std::string& folder)
 
 } // namespace
 
-std::string LocalSite(const std::string& site, int port, const std::vector<int>& replicas)
+std::string LocalSite(const std::string& site, int port, const std::vector<int>& replicas,
+                      const std::string& folder)
 {
     std::istringstream in(site);
     std::string out, line;
@@ -70,6 +71,12 @@ std::string LocalSite(const std::string& site, int port, const std::vector<int>&
             if (!listening)
                 out += indent + "listen 127.0.0.1:" + std::to_string(port) + ";\n";
             listening = true;
+            continue;
+        }
+        if (t.rfind("proxy_cache_path ", 0) == 0) {
+            const auto options = t.find(' ', 17);
+            out += indent + "proxy_cache_path " + folder + "/cache" +
+                   (options == std::string::npos ? std::string(";") : t.substr(options)) + "\n";
             continue;
         }
         if (IsUpstreamServer(t)) {
@@ -99,7 +106,7 @@ bool TNginxFront::Start(const std::string& folder, const std::string& site, int 
                         const std::vector<int>& replicas, std::string& error)
 {
     folder_ = folder;
-    const std::string local = LocalSite(ReadFile(site), port, replicas);
+    const std::string local = LocalSite(ReadFile(site), port, replicas, folder);
     if (local.empty()) {
         error = site + " does not list " + std::to_string(replicas.size()) + " upstream servers and a listen line";
         return false;

@@ -43,7 +43,8 @@ private:
 };
 
 // The shipped site moved to 127.0.0.1:port and `replicas`: the first listen
-// line is replaced, the other ones dropped, and the upstream servers are
-// given the replica ports in order. Empty when the site lists a different
-// number of servers or no listen line.
-std::string LocalSite(const std::string& site, int port, const std::vector<int>& replicas);
+// line is replaced, the other ones dropped, the upstream servers are given
+// the replica ports in order, and caches are kept under `folder`. Empty when
+// the site lists a different number of servers or no listen line.
+std::string LocalSite(const std::string& site, int port, const std::vector<int>& replicas,
+                      const std::string& folder);

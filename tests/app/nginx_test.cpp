@@ -205,7 +205,7 @@ TEST(NginxFront, TheShippedSiteMovesToTheTestsPortsOrRefusesAnotherShape)
 {
     std::ifstream in(PALLIDO_NGINX_SITE);
     const std::string site{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    const std::string local = LocalSite(site, 9100, {9101, 9102});
+    const std::string local = LocalSite(site, 9100, {9101, 9102}, "/tmp/front");
     ASSERT_FALSE(local.empty()) << "the site must list two replicas and a listen line";
     EXPECT_NE(local.find("listen 127.0.0.1:9100;"), std::string::npos);
     EXPECT_EQ(local.find("listen 80"), std::string::npos);
@@ -213,9 +213,11 @@ TEST(NginxFront, TheShippedSiteMovesToTheTestsPortsOrRefusesAnotherShape)
     EXPECT_NE(local.find("server 127.0.0.1:9101 max_fails="), std::string::npos) << local;
     EXPECT_NE(local.find("server 127.0.0.1:9102 max_fails="), std::string::npos) << local;
     EXPECT_NE(local.find("server_name"), std::string::npos);
-    EXPECT_TRUE(LocalSite(site, 9100, {9101}).empty());
-    EXPECT_TRUE(LocalSite(site, 9100, {9101, 9102, 9103}).empty());
-    EXPECT_TRUE(LocalSite("upstream u { server 127.0.0.1:1; }\n", 9100, {9101}).empty()) << "no listen line";
+    EXPECT_NE(local.find("proxy_cache_path /tmp/front/cache levels="), std::string::npos) << local;
+    EXPECT_TRUE(LocalSite(site, 9100, {9101}, "/tmp/front").empty());
+    EXPECT_TRUE(LocalSite(site, 9100, {9101, 9102, 9103}, "/tmp/front").empty());
+    EXPECT_TRUE(LocalSite("upstream u { server 127.0.0.1:1; }\n", 9100, {9101}, "/tmp/front").empty())
+        << "no listen line";
 }
 
 TEST(NginxFront, TheClientStartsUpThroughNginxAndNoRequestFailsWhenAReplicaIsKilled)
@@ -284,7 +286,7 @@ TEST(NginxFront, TheClientStartsUpThroughNginxAndNoRequestFailsWhenAReplicaIsKil
     }
     EXPECT_TRUE(retried) << "no request was sent on after the kill";
 
-    // Pictures may be kept for a day; the signed replies never.
+    // Pictures may be kept for a day; the signed replies never ...
     httplib::Client http("127.0.0.1", kPrimary);
     const auto picture = http.Get("/newrank/b_red_1.gif");
     ASSERT_TRUE(picture);
@@ -295,8 +297,14 @@ TEST(NginxFront, TheClientStartsUpThroughNginxAndNoRequestFailsWhenAReplicaIsKil
         cacheControl += picture->get_header_value("Cache-Control", i) + ";";
     EXPECT_NE(cacheControl.find("max-age=86400"), std::string::npos) << cacheControl;
     EXPECT_NE(cacheControl.find("public"), std::string::npos) << cacheControl;
+    // ... and nginx answers them itself once it has them.
+    const auto again = http.Get("/newrank/b_red_1.gif");
+    ASSERT_TRUE(again);
+    EXPECT_EQ(again->get_header_value("X-Cache-Status"), "HIT");
+    EXPECT_EQ(again->body, picture->body);
     const auto reply = http.Get("/taobao/III/OK/ok_list.php?pid=mm_10000001_0_0");
     ASSERT_TRUE(reply);
+    EXPECT_EQ(reply->get_header_value("X-Cache-Status"), "");
     EXPECT_FALSE(reply->has_header("Expires"));
     EXPECT_EQ(reply->get_header_value("Cache-Control"), "no-store");
 
