@@ -49,6 +49,9 @@ if(TARGET pallido-server)
   install(FILES ${docs}/pallido-server.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT server)
   install(FILES ${deploy}/debian/copyright ${docs}/pallido-server/changelog.gz
     DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/pallido-server COMPONENT server)
+  # The nginx site for replicas behind one address (README, "Several replicas").
+  install(FILES ${deploy}/nginx/pallido.conf
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/pallido-server/examples/nginx COMPONENT server)
 endif()
 
 set(CPACK_GENERATOR DEB)

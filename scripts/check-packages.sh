@@ -50,7 +50,7 @@ expect "$client" usr/bin/pallido usr/share/applications/$id.desktop usr/share/me
   $(for s in 16 24 32 48 64 128 256; do echo usr/share/icons/hicolor/${s}x${s}/apps/$id.png; done)
 expect "$server" usr/bin/pallido-server lib/systemd/system/pallido-server.service \
   usr/share/man/man1/pallido-server.1.gz usr/share/doc/pallido-server/copyright \
-  usr/share/doc/pallido-server/changelog.gz
+  usr/share/doc/pallido-server/changelog.gz usr/share/doc/pallido-server/examples/nginx/pallido.conf
 if dpkg-deb -c "$client" | grep -q pallido-server; then fail "the client package holds server files"; fi
 if dpkg-deb -f "$client" Depends | grep -q pallido-server; then fail "the client depends on the server"; fi
 for dep in fonts-noto-cjk fonts-noto-color-emoji xdg-utils qt6-wayland libqt6webenginecore6-bin; do

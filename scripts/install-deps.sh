@@ -14,7 +14,7 @@ PACKAGES=(
   libgl-dev libxkbcommon-dev
   xvfb xauth x11-utils imagemagick
   fonts-noto-cjk fonts-noto-color-emoji fonts-dejavu-core
-  wrk
+  wrk nginx-light
   lintian desktop-file-utils appstream systemd dpkg-dev xdg-utils libglib2.0-bin qt6-wayland
   dbus-daemon at-spi2-core python3-pyatspi
 )

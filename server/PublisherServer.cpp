@@ -3,6 +3,7 @@
 #include <httplib.h>
 
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <sys/socket.h>
 
 #include <chrono>
@@ -123,6 +124,13 @@ bool TPublisherServer::Bind(std::string& error)
     http_->set_socket_options([this](socket_t sock) {
         int yes = 1;
         setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+        // A connection is handed to a worker once its request has arrived:
+        // clients open a new connection for every GET, and the worker
+        // would otherwise first sleep until the request comes. (A
+        // connection that sends nothing is accepted after a few seconds
+        // all the same, and then closed by the read time-out.)
+        int seconds = 1;
+        setsockopt(sock, IPPROTO_TCP, TCP_DEFER_ACCEPT, &seconds, sizeof seconds);
         listening_ = sock;
     });
     // Headers and body go out in separate writes; without this a kept-alive

@@ -4,15 +4,20 @@
 
 void TWorkerPool::enqueue(std::function<void()> task)
 {
-    std::lock_guard lock(mutex_);
-    tasks_.push_back(std::move(task));
-    if (idle_ < tasks_.size() && threads_.size() < kMaxThreads) {
-        try {
-            threads_.emplace_back([this] { Work(); });
-        } catch (const std::system_error&) {
-            // No thread to be had: the task waits for a busy worker.
+    {
+        std::lock_guard lock(mutex_);
+        tasks_.push_back(std::move(task));
+        if (idle_ < tasks_.size() && threads_.size() < kMaxThreads) {
+            try {
+                threads_.emplace_back([this] { Work(); });
+            } catch (const std::system_error&) {
+                // No thread to be had: the task waits for a busy worker.
+            }
         }
     }
+    // Woken after the lock is released, the worker takes the task at once
+    // instead of sleeping again on the mutex (one connection a task: this
+    // runs for every GET of a client).
     wake_.notify_one();
 }
 

@@ -76,3 +76,13 @@ void TClientProcess::Stop()
     ::kill(-pid_, SIGKILL);
     pid_ = -1;
 }
+
+void TClientProcess::Kill()
+{
+    if (pid_ <= 0)
+        return;
+    ::kill(-pid_, SIGKILL);
+    int status = 0;
+    waitpid(pid_, &status, 0);
+    pid_ = -1;
+}

@@ -16,6 +16,8 @@ public:
     bool Running();
     // SIGTERM to its group, then SIGKILL after a grace period; reaps it.
     void Stop();
+    // SIGKILL to its group at once, as a crash would end it; reaps it.
+    void Kill();
     ~TClientProcess() { Stop(); }
 
     pid_t Pid() const { return pid_; }

@@ -7,6 +7,9 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <cstdio>
+#include <random>
+
 TPortServer::TPortServer() : server_(std::make_unique<httplib::Server>())
 {
     server_->set_keep_alive_max_count(1);
@@ -148,4 +151,48 @@ int FreePort()
         port = ntohs(addr.sin_port);
     ::close(fd);
     return port;
+}
+
+int LastingPort()
+{
+    int low = 32768;
+    if (FILE* range = std::fopen("/proc/sys/net/ipv4/ip_local_port_range", "r")) {
+        if (std::fscanf(range, "%d", &low) != 1)
+            low = 32768;
+        std::fclose(range);
+    }
+    if (low <= 2048)
+        return FreePort();
+    std::random_device seed;
+    std::uniform_int_distribution<int> pick(1024, low - 1);
+    for (int i = 0; i < 100; ++i) {
+        const int port = pick(seed);
+        const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        if (fd < 0)
+            return 0;
+        sockaddr_in addr{};
+        addr.sin_family = AF_INET;
+        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        addr.sin_port = htons(static_cast<uint16_t>(port));
+        const bool free = ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
+        ::close(fd);
+        if (free && PortFree(port))
+            return port;
+    }
+    return 0;
+}
+
+TPortRequest RequestOfTarget(const std::string& target)
+{
+    TPortRequest r;
+    r.target = target;
+    const auto query = target.find('?');
+    r.path = httplib::detail::decode_url(target.substr(0, query), false);
+    if (query != std::string::npos) {
+        httplib::Params params;
+        httplib::detail::parse_query_text(target.substr(query + 1), params);
+        for (const auto& [k, v] : params)
+            r.params[k] = v;
+    }
+    return r;
 }

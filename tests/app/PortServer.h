@@ -67,7 +67,16 @@ bool PortFree(int port);
 // A port on 127.0.0.1 that nobody listens on now (0 when none can be had).
 int FreePort();
 
+// A free port on 127.0.0.1 below the range the system takes the local ports
+// of outgoing connections from: a server killed and restarted on it finds it
+// free again (0 when none can be had).
+int LastingPort();
+
 // A handler that forwards each GET to the server at `upstreamPort` on
 // 127.0.0.1 and rewrites that server's own address in the reply to
 // `ownPort`, so the pictures its pages name come back through us.
 TPortServer::Handler Forwarder(int upstreamPort, int ownPort);
+
+// A request as its target ("/path?query") reads: the path and the decoded
+// parameters (for requests seen in a front's access log).
+TPortRequest RequestOfTarget(const std::string& target);

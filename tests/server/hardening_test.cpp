@@ -339,3 +339,20 @@ TEST(Hardening, IdleConnectionsDoNotStarveASearch)
     std::printf("[ measure  ] sixteen connections at once answered in %lld ms\n", static_cast<long long>(burstMs));
     EXPECT_LT(burstMs, 900);
 }
+
+TEST(Hardening, ARequestSentLateIsAnsweredAndASilentConnectionClosed)
+{
+    // Connections reach a worker only once their request has arrived; one
+    // whose request comes after that wait is answered all the same, and one
+    // that never says anything is still closed after its idle time.
+    const int port = SharedServer().Port();
+    TSocket late(port);
+    TSocket silent(port);
+    ASSERT_TRUE(late.Connected() && silent.Connected());
+    std::this_thread::sleep_for(1500ms);
+    ASSERT_TRUE(late.Send("/taobao/III/OK/ok_list.php?pid=mm_10000001_0_0"));
+    EXPECT_EQ(late.Receive().rfind("HTTP/1.1 200 OK\r\n", 0), 0u);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(silent.Receive(), ""); // closed, or the 5 s receive limit ran out
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 4500ms) << "the silent connection was never closed";
+}
