@@ -71,7 +71,7 @@ void TForm1::FormCreate()
     else
         setWindowTitle(QStringLiteral("Pallido"));
     bsSkinNotebook1->SetPageCaption(3, Q(SoftInfo.page_caption));
-    NameControls();
+    NameFourthPage();
     LoadRootCategories();
     SetDefaultConditions();
     CenterOnScreen();

@@ -232,9 +232,11 @@ private:
     void CreateSellerView(QWidget* parent);
     void CreateNotebook(QWidget* parent);
     void CreateMenus();
-    // Accessible names and item texts (again once the fourth page has its
-    // caption), the tab order and the tab strip's keys.
+    // Accessible names and item texts, the fourth page's pane and bar once
+    // more when the page has its caption, the tab order and the tab
+    // strip's keys.
     void NameControls();
+    void NameFourthPage();
     void NameTabCloseButton(int index);
     void ConnectKeyboard();
     void CreatePictures();

@@ -71,13 +71,18 @@ void TForm1::NameControls()
     NamePane(web, ScrollBar, QStringLiteral("搜索结果"));
     NamePane(web2, ScrollBar2, QStringLiteral("卖家列表"));
     NamePane(web3, ScrollBar3, QStringLiteral("淘宝频道"));
-    NamePane(web4, ScrollBar4, bsSkinNotebook1->PageCaption(3));
+    NameFourthPage();
     NamePane(webShop, MyScrollBar1, QStringLiteral("卖家商品"));
     Name(ComboBoxPage, QStringLiteral("页码"));
     Name(ComboBox1, QStringLiteral("卖家商品页码"));
     Name(ComboBox2, QStringLiteral("卖家商品显示方式"));
     for (int i = 0; i < bsSkinTabControl1->count(); ++i)
         NameTabCloseButton(i);
+}
+
+void TForm1::NameFourthPage()
+{
+    NamePane(web4, ScrollBar4, bsSkinNotebook1->PageCaption(3));
 }
 
 void TForm1::NameTabCloseButton(int index)

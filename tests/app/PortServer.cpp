@@ -136,7 +136,11 @@ TPortServer::Handler Forwarder(int upstreamPort, int ownPort)
     };
 }
 
-int FreePort()
+namespace {
+
+// Binds a socket to `port` on 127.0.0.1 (0: any free one) and lets it go
+// again; the port that was bound, or 0 when binding failed.
+int BindLoopback(int port)
 {
     const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
     if (fd < 0)
@@ -144,14 +148,19 @@ int FreePort()
     sockaddr_in addr{};
     addr.sin_family = AF_INET;
     addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    addr.sin_port = htons(static_cast<uint16_t>(port));
     socklen_t len = sizeof addr;
-    int port = 0;
+    int bound = 0;
     if (::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0 &&
         ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len) == 0)
-        port = ntohs(addr.sin_port);
+        bound = ntohs(addr.sin_port);
     ::close(fd);
-    return port;
+    return bound;
 }
+
+} // namespace
+
+int FreePort() { return BindLoopback(0); }
 
 int LastingPort()
 {
@@ -167,16 +176,7 @@ int LastingPort()
     std::uniform_int_distribution<int> pick(1024, low - 1);
     for (int i = 0; i < 100; ++i) {
         const int port = pick(seed);
-        const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-        if (fd < 0)
-            return 0;
-        sockaddr_in addr{};
-        addr.sin_family = AF_INET;
-        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        addr.sin_port = htons(static_cast<uint16_t>(port));
-        const bool free = ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
-        ::close(fd);
-        if (free && PortFree(port))
+        if (BindLoopback(port) == port && PortFree(port))
             return port;
     }
     return 0;
