@@ -21,6 +21,7 @@ import tempfile
 import time
 
 import pyatspi
+from gi.repository import GLib
 
 INTERACTIVE = {
     pyatspi.ROLE_PUSH_BUTTON, pyatspi.ROLE_TOGGLE_BUTTON, pyatspi.ROLE_CHECK_BOX,
@@ -58,7 +59,17 @@ def showing(node):
         return False
 
 
+def pump():
+    """Hands the accessibility library the bus messages that arrived
+    meanwhile (new applications, changed children): it reads them only from
+    the main loop, which this script never runs."""
+    context = GLib.MainContext.default()
+    while context.pending():
+        context.iteration(False)
+
+
 def find_app(name):
+    pump()
     desktop = pyatspi.Registry.getDesktop(0)
     for i in range(desktop.childCount):
         app = desktop.getChildAtIndex(i)
@@ -80,14 +91,43 @@ def result_links(app):
     return []
 
 
-def wait_for(what, probe):
+class Failed(Exception):
+    pass
+
+
+def wait_for(what, probe, client):
+    """Polls probe until it gives something; fails at once when the client
+    has ended, and after TIMEOUT seconds."""
     deadline = time.monotonic() + TIMEOUT
     while time.monotonic() < deadline:
+        pump()
         value = probe()
         if value:
             return value
+        if client.poll() is not None:
+            raise Failed("the client ended with status %s while waiting for %s" % (client.returncode, what))
         time.sleep(0.5)
-    raise SystemExit("timed out waiting for " + what)
+    raise Failed("timed out waiting for %s (applications on the bus: %s)" % (what, app_names()))
+
+
+def app_names():
+    try:
+        desktop = pyatspi.Registry.getDesktop(0)
+        return [desktop.getChildAtIndex(i).name for i in range(desktop.childCount)]
+    except Exception as error:
+        return "unreadable: %s" % error
+
+
+def show_tail(path, lines=60):
+    """Prints the end of the client's own output, to see why it failed."""
+    try:
+        with open(path, errors="replace") as f:
+            tail = f.readlines()[-lines:]
+    except OSError:
+        return
+    if tail:
+        print("--- the client's last output ---")
+        print("".join(tail), end="")
 
 
 def main():
@@ -102,11 +142,19 @@ def main():
         processes.append(subprocess.Popen([server, "--port", port, "--catalog", folder + "/catalog.sqlite",
                                            "--quiet"], start_new_session=True))
         time.sleep(1.0)
-        processes.append(subprocess.Popen([client], env=env, start_new_session=True,
-                                          stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
-        app = wait_for("the client on the accessibility bus", lambda: find_app("pallido"))
-        links = wait_for("item title links in the result page",
-                         lambda: [n for n in result_links(app) if n.strip()][:40])
+        log = open(folder + "/client.log", "w")
+        client_process = subprocess.Popen([client], env=env, start_new_session=True, stdout=log,
+                                          stderr=subprocess.STDOUT)
+        processes.append(client_process)
+        try:
+            app = wait_for("the client on the accessibility bus", lambda: find_app("pallido"), client_process)
+            links = wait_for("item title links in the result page",
+                             lambda: [n for n in result_links(app) if n.strip()][:40], client_process)
+        except Failed as failure:
+            print(failure)
+            log.flush()
+            show_tail(folder + "/client.log")
+            return 1
         failures = []
 
         unnamed, checked_controls, page_tabs = [], 0, []
