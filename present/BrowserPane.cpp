@@ -1,5 +1,6 @@
 #include "BrowserPane.h"
 
+#include <QStringDecoder>
 #include <QTimer>
 #include <QWebEngineLoadingInfo>
 #include <QWebEngineScriptCollection>
@@ -7,6 +8,7 @@
 #include "CounterPage.h"
 #include "ExternalBrowser.h"
 #include "HookedPage.h"
+#include "IdleCollector.h"
 #include "PageStore.h"
 #include "PaneProfile.h"
 #include "PaneScripts.h"
@@ -79,6 +81,7 @@ TBrowserPane::TBrowserPane(TPaneKind kind, TPaneProfile* profile, QWidget* paren
     connect(FPage, &QWebEnginePage::urlChanged, this, &TBrowserPane::OnUrlChanged);
     connect(FPage, &TPanePage::BeforeNavigate, this, &TBrowserPane::BeforeNavigate2);
     connect(FPage, &TPanePage::OwnDocumentReady, this, &TBrowserPane::OnOwnDocumentReady);
+    connect(FPage, &TPanePage::OwnContentLoaded, this, &TBrowserPane::OnOwnContentLoaded);
 }
 
 TBrowserPane::~TBrowserPane()
@@ -112,6 +115,7 @@ bool TBrowserPane::Navigate(const QString& url)
     FLocation = address.toString();
     FHasDocument = true;
     ++FLoadSerial;
+    FWriteSerial = 0;
     FPage->ExpectOwnLoad({});
     FPage->load(address);
     return true;
@@ -121,8 +125,57 @@ bool TBrowserPane::LoadHtml(const std::string& page)
 {
     if (!FHasDocument)
         return false;
-    LoadOwnPage(WithCrLf(page));
+    QByteArray bytes = WithCrLf(page);
+    if (ShowsOwnDocument())
+        ReplaceOwnPage(std::move(bytes));
+    else
+        LoadOwnPage(std::move(bytes));
     return true;
+}
+
+bool TBrowserPane::ShowsOwnDocument() const
+{
+    const QUrl own = FPage->OwnUrl();
+    return FProfile && own.isValid() && FReportedUrl == own;
+}
+
+void TBrowserPane::ReplaceOwnPage(QByteArray page)
+{
+    const quint64 serial = ++FLoadSerial;
+    FWriteSerial = serial;
+    FWriteCompleted = false;
+    QStringDecoder decode("GB18030");
+    const QString html = decode(page);
+    // A reload shows the page that is shown now.
+    FProfile->Pages()->Replace(FOwner, std::move(page));
+    const QString hooks = IsHooked(FKind) ? FragmentClickScript(TPanePage::ScriptToken()).sourceCode() : QString();
+    FPage->runJavaScript(
+        ReplaceDocumentSource(html, TPanePage::ScriptToken(), serial, hooks), QWebEngineScript::ApplicationWorld,
+        [this, alive = FAlive, serial](const QVariant& result) {
+                    if (!*alive || FLoadSerial != serial)
+                return;
+            const QVariantList values = result.toList();
+            const int height = values.size() == 2 ? values[0].toInt() : -1;
+            const int viewport = values.size() == 2 ? values[1].toInt() : -1;
+            if (values.size() == 2 && (!isVisible() || viewport == this->height())) {
+                ++FLoadSerial;
+                CompleteWith(height);
+            } else {
+                Complete();
+            }
+            FWriteCompleted = true;
+            if (FLoadedWrite == serial)
+                OnOwnContentLoaded(serial);
+        });
+}
+
+void TBrowserPane::OnOwnContentLoaded(quint64 serial)
+{
+    if (serial != FWriteSerial)
+        return;
+    FLoadedWrite = serial;
+    if (FWriteCompleted)
+        FollowPictures();
 }
 
 void TBrowserPane::LoadOwnPage(QByteArray page)
@@ -130,6 +183,7 @@ void TBrowserPane::LoadOwnPage(QByteArray page)
     if (!FProfile)
         return;
     ++FLoadSerial;
+    FWriteSerial = 0;
     const QUrl url = FProfile->Pages()->Publish(FOwner, std::move(page));
     FPage->ExpectOwnLoad(url);
     FPage->load(url);
@@ -155,18 +209,23 @@ void TBrowserPane::OnLoadingChanged(const QWebEngineLoadingInfo& info)
         return;
 
     if (own.isValid() && FReportedUrl == own) {
-        // Completed when parsed; the pictures have arrived since.
-        const int reported = FDocumentHeight;
-        Measure(FLoadSerial, 0, [this, reported](int height) {
-            if (height == reported)
-                return;
-            FDocumentHeight = height;
-            Q_EMIT DocumentResized();
-        });
+        FollowPictures();
         return;
     }
     FReportedUrl = own;
     Complete();
+}
+
+void TBrowserPane::FollowPictures()
+{
+    // Completed when parsed; the pictures have arrived since.
+    const int reported = FDocumentHeight;
+    Measure(FLoadSerial, 0, [this, reported](int height) {
+        if (height == reported)
+            return;
+        FDocumentHeight = height;
+        Q_EMIT DocumentResized();
+    });
 }
 
 void TBrowserPane::OnOwnDocumentReady(const QUrl& url, int height, int viewport)
@@ -192,6 +251,8 @@ void TBrowserPane::Complete()
 
 void TBrowserPane::CompleteWith(int height)
 {
+    if (FProfile && FPage->OwnUrl().isValid())
+        FProfile->Collector()->PageCompleted(FPage);
     FHasDocument = true;
     FDocumentHeight = height;
     ++FDocumentSerial;

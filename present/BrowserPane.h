@@ -76,6 +76,14 @@ Q_SIGNALS:
 
 private:
     void LoadOwnPage(QByteArray page);
+    // True while the pane shows a completed generated page, whose content
+    // can then be replaced without a navigation.
+    bool ShowsOwnDocument() const;
+    void ReplaceOwnPage(QByteArray page);
+    void OnOwnContentLoaded(quint64 serial);
+    // Measures the completed generated page again once its pictures have
+    // arrived, and reports a changed height.
+    void FollowPictures();
     void OnLoadingChanged(const QWebEngineLoadingInfo& info);
     void OnOwnDocumentReady(const QUrl& url, int height, int viewport);
     void Complete();
@@ -97,4 +105,10 @@ private:
     int FDocumentHeight = -1;
     // The generated page whose completion has been reported.
     QUrl FReportedUrl;
+    // The latest page written into the shown document (0 after a
+    // navigation), whether it has completed, and the latest write whose
+    // pictures have arrived.
+    quint64 FWriteSerial = 0;
+    bool FWriteCompleted = false;
+    quint64 FLoadedWrite = 0;
 };

@@ -36,6 +36,13 @@ QUrl TPageStore::Publish(quint64 owner, QByteArray page)
     return url;
 }
 
+void TPageStore::Replace(quint64 owner, QByteArray page)
+{
+    const auto entry = FPages.find(owner);
+    if (entry != FPages.end())
+        entry->page = std::move(page);
+}
+
 void TPageStore::Withdraw(quint64 owner)
 {
     FPages.remove(owner);

@@ -24,6 +24,9 @@ public:
     // Stores `page` as the owner's current page (dropping the previous one)
     // and returns the address it is served at.
     QUrl Publish(quint64 owner, QByteArray page);
+    // Stores `page` as the owner's current page at the address it has now
+    // (nothing happens for an owner without a page).
+    void Replace(quint64 owner, QByteArray page);
     void Withdraw(quint64 owner);
     // True for any address of the scheme, current or not.
     static bool IsPageUrl(const QUrl& url);

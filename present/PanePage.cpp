@@ -109,4 +109,6 @@ void TPanePage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QS
         FragmentLinkClicked(QUrl(report.mid(int(qstrlen(kLinkReport)))));
     else if (report.startsWith(QLatin1String(kReadyReport)))
         ReadyReported(report.mid(int(qstrlen(kReadyReport))));
+    else if (report.startsWith(QLatin1String(kLoadedReport)))
+        Q_EMIT OwnContentLoaded(report.mid(int(qstrlen(kLoadedReport))).toULongLong());
 }

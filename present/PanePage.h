@@ -27,6 +27,9 @@ Q_SIGNALS:
     // A generated page has been parsed and its scripts have run; the heights
     // of the document and of the viewport at that moment.
     void OwnDocumentReady(const QUrl& url, int height, int viewport);
+    // The pictures of a generated page written into the shown document have
+    // arrived; `serial` names the write.
+    void OwnContentLoaded(quint64 serial);
 
 protected:
     bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override;

@@ -2,6 +2,7 @@
 
 #include <QWebEngineSettings>
 
+#include "IdleCollector.h"
 #include "PageStore.h"
 #include "RequestFilter.h"
 
@@ -13,7 +14,7 @@ constexpr int kHttpCacheBytes = 16 * 1024 * 1024;
 } // namespace
 
 TPaneProfile::TPaneProfile(QObject* parent)
-    : QWebEngineProfile(parent), FPages(new TPageStore(this))
+    : QWebEngineProfile(parent), FPages(new TPageStore(this)), FCollector(new TIdleCollector(this))
 {
     setHttpCacheType(QWebEngineProfile::MemoryHttpCache);
     setHttpCacheMaximumSize(kHttpCacheBytes);

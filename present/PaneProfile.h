@@ -8,6 +8,7 @@
 
 #include <QWebEngineProfile>
 
+class TIdleCollector;
 class TPageStore;
 
 class TPaneProfile : public QWebEngineProfile {
@@ -16,7 +17,9 @@ public:
     explicit TPaneProfile(QObject* parent = nullptr);
 
     TPageStore* Pages() const { return FPages; }
+    TIdleCollector* Collector() const { return FCollector; }
 
 private:
     TPageStore* FPages;
+    TIdleCollector* FCollector;
 };

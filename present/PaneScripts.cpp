@@ -69,7 +69,9 @@ QWebEngineScript FragmentClickScript(const QString& token)
     return MakeScript(QStringLiteral("pallido-fragments"), QWebEngineScript::ApplicationWorld,
                       QStringLiteral(R"JS((function (token) {
   function withoutFragment(u) { var i = u.indexOf('#'); return i < 0 ? u : u.substring(0, i); }
-  window.addEventListener('click', function (e) {
+  // Added again after the document is rewritten; never twice.
+  if (window.pallidoFragmentClick) window.removeEventListener('click', window.pallidoFragmentClick, false);
+  window.pallidoFragmentClick = function (e) {
     if (e.defaultPrevented || e.button !== 0) return;
     var a = e.target;
     while (a && !(a.nodeName === 'A' && a.hasAttribute('href'))) a = a.parentElement;
@@ -80,7 +82,8 @@ QWebEngineScript FragmentClickScript(const QString& token)
     if (href.indexOf('#') < 0 || withoutFragment(href) !== withoutFragment(location.href)) return;
     e.preventDefault();
     console.log(token + 'link ' + href);
-  }, false);
+  };
+  window.addEventListener('click', window.pallidoFragmentClick, false);
 })(%1);)JS").arg(JsStringLiteral(token)));
 }
 
@@ -107,8 +110,46 @@ QString MeasureDocumentSource()
 
 QString JsStringLiteral(const QString& text)
 {
-    QString out = QStringLiteral("'");
-    for (const QChar c : text)
-        out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
+    // Quotes, backslashes, line ends and other control characters are
+    // escaped; everything else stands for itself (a page is long).
+    static const char kHex[] = "0123456789abcdef";
+    QString out;
+    out.reserve(text.size() + text.size() / 8 + 2);
+    out += QLatin1Char('\'');
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u == u'\'' || u == u'\\' || u < 0x20 || u == 0x7f || u == 0x2028 || u == 0x2029) {
+            const char16_t digits[] = {u'\\', u'u', char16_t(kHex[(u >> 12) & 15]), char16_t(kHex[(u >> 8) & 15]),
+                                       char16_t(kHex[(u >> 4) & 15]), char16_t(kHex[u & 15])};
+            out.append(reinterpret_cast<const QChar*>(digits), 6);
+        } else {
+            out += c;
+        }
+    }
     return out + QLatin1Char('\'');
+}
+
+QString ReplaceDocumentSource(const QString& html, const QString& token, quint64 serial, const QString& hooks)
+{
+    // Writing into the document clears the listeners of its window, so the
+    // hooks that listen there are added again.
+    return QStringLiteral(R"JS((function (html, token, serial) {
+  document.open();
+  document.write(html);
+  document.close();
+  window.scrollTo(0, 0);
+  window.addEventListener('load', function () { console.log(token + 'loaded ' + serial); }, { once: true });
+  %4
+  var b = document.body, e = document.documentElement;
+  return [b ? Math.max(b.scrollHeight, e ? e.scrollHeight : 0) : -1, window.innerHeight];
+})(%1, %2, %3);)JS")
+        .arg(JsStringLiteral(html), JsStringLiteral(token), QString::number(serial), hooks);
+}
+
+QString CollectGarbageSource()
+{
+    // The collector is reachable only under the name the engine was started
+    // with; it runs concurrently and returns at once.
+    return QStringLiteral("if (typeof %1 === 'function') %1({type: 'major', execution: 'async'});")
+        .arg(QLatin1String(kCollectorName));
 }

@@ -20,6 +20,7 @@ QWebEngineScript AnchorCollectionScript();
 // neither see the token nor fake a report.
 inline constexpr char kLinkReport[] = "link ";
 inline constexpr char kReadyReport[] = "ready ";
+inline constexpr char kLoadedReport[] = "loaded ";
 
 // Reports clicks on same-document links ("#03"), which the engine does not
 // route through navigation requests, with the resolved address; the click's
@@ -37,3 +38,15 @@ QString JsStringLiteral(const QString& text);
 
 // Returns [document height, viewport height]; -1 as height without a body.
 QString MeasureDocumentSource();
+
+// Replaces the shown document's content with `html` in place (the document,
+// its address and its window stay), scrolls to the top, runs `hooks` (script
+// source) again and returns what MeasureDocumentSource returns. Once the new
+// content's pictures have arrived it reports "loaded <serial>".
+QString ReplaceDocumentSource(const QString& html, const QString& token, quint64 serial, const QString& hooks);
+
+// The name under which the page process offers its script collector (see
+// BrowserEngine), and a script that starts a full collection in the
+// background where it is offered.
+inline constexpr char kCollectorName[] = "pallidoCollectGarbage";
+QString CollectGarbageSource();

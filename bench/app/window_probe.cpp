@@ -120,6 +120,8 @@ int main(int argc, char** argv)
     // Memory once more, after all those pages.
     Spin(2000);
     std::printf("PSS after %zu result pages: %.1f MB\n", latencies.size(), TotalPssMb());
+    Spin(10000);
+    std::printf("PSS 12 s after %zu result pages: %.1f MB\n", latencies.size(), TotalPssMb());
 
     if (!shots.isEmpty()) {
         QDir().mkpath(shots);

@@ -1,0 +1,97 @@
+// Generated pages after the first are written into the pane's document in
+// place: what a navigation gave them must still hold, and the panes free the
+// pages written over once they are quiet.
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QWebEnginePage>
+#include <QWebEngineScript>
+
+#include "IdleCollector.h"
+#include "PaneScripts.h"
+#include "PaneTestKit.h"
+#include "codepage.h"
+
+using kit::TPaneWindow;
+
+namespace {
+
+std::string TallPage(const char* id, int height)
+{
+    return std::string("<body style='margin:0'><div id=") + id + " style='height:" + std::to_string(height) + "px'>" +
+           Ansi("第") + id + "</div><script>var written = '" + id + "';</script></body>";
+}
+
+} // namespace
+
+TEST(PageReplacement, LaterPagesKeepTheDocumentAndItsAddressAndOnlyTheLastOneCompletes)
+{
+    TPaneWindow w(TPaneKind::Result);
+    ASSERT_TRUE(kit::Start(w));
+    ASSERT_TRUE(kit::Load(w, TallPage("a", 3000)));
+    const QString address = kit::Js(w.pane, "location.href").toString();
+    EXPECT_TRUE(address.startsWith("pallido:"));
+    kit::Js(w.pane, "window.scrollTo(0, 900); window.sameWindow = 'yes';");
+    ASSERT_EQ(kit::ScrollY(w.pane), 900);
+
+    ASSERT_TRUE(kit::Load(w, TallPage("b", 2000)));
+    EXPECT_EQ(kit::Js(w.pane, "window.sameWindow").toString(), "yes"); // no navigation
+    EXPECT_EQ(kit::Js(w.pane, "location.href").toString(), address);
+    EXPECT_EQ(kit::Js(w.pane, "written").toString(), "b");
+    EXPECT_EQ(kit::Js(w.pane, "document.getElementById('b').textContent").toString(), QString::fromUtf8("第b"));
+    EXPECT_EQ(kit::Js(w.pane, "document.getElementById('a')").toString(), QString());
+    EXPECT_EQ(kit::Js(w.pane, "document.characterSet").toString(), "GB18030");
+    EXPECT_EQ(kit::ScrollY(w.pane), 0); // a new page starts at its top
+    EXPECT_EQ(w.pane->DocumentHeight(), 2000);
+
+    // Two pages asked for at once: one completion, for the second.
+    const int before = w.completed;
+    ASSERT_TRUE(w.pane->LoadHtml(TallPage("c", 1500)));
+    ASSERT_TRUE(w.pane->LoadHtml(TallPage("d", 2500)));
+    ASSERT_TRUE(kit::WaitUntil([&] { return w.completed > before; }));
+    kit::Settle(w.pane);
+    EXPECT_EQ(w.completed, before + 1);
+    EXPECT_EQ(kit::Js(w.pane, "written").toString(), "d");
+    EXPECT_EQ(w.pane->DocumentHeight(), 2500);
+}
+
+TEST(PageReplacement, AReloadShowsTheLastPageWritten)
+{
+    TPaneWindow w(TPaneKind::SellerPage);
+    ASSERT_TRUE(kit::Start(w));
+    ASSERT_TRUE(kit::Load(w, TallPage("a", 800)));
+    ASSERT_TRUE(kit::Load(w, TallPage("b", 900)));
+    const int before = w.completed;
+    w.pane->page()->triggerAction(QWebEnginePage::Reload);
+    ASSERT_TRUE(kit::WaitUntil([&] { return w.completed > before; }));
+    EXPECT_EQ(kit::Js(w.pane, "window.sameWindow").toString(), QString()); // a fresh document
+    EXPECT_EQ(kit::Js(w.pane, "written").toString(), "b");
+    EXPECT_EQ(w.pane->DocumentHeight(), 900);
+
+    // Writing in place goes on after the reload.
+    ASSERT_TRUE(kit::Load(w, TallPage("c", 700)));
+    EXPECT_EQ(kit::Js(w.pane, "written").toString(), "c");
+}
+
+TEST(PageReplacement, PanesCollectOnceWhenTheyFallQuiet)
+{
+    TPaneWindow w(TPaneKind::Result);
+    ASSERT_TRUE(kit::Start(w));
+    const QString collector = QString::fromLatin1(kCollectorName);
+    // The engine offers its collector to the helper scripts' world; count
+    // the calls instead of collecting.
+    ASSERT_EQ(kit::Js(w.pane, "typeof " + collector, QWebEngineScript::ApplicationWorld).toString(), "function");
+    kit::Js(w.pane, collector + " = function () { window.collections = (window.collections || 0) + 1; };",
+            QWebEngineScript::ApplicationWorld);
+    const auto collections = [&] {
+        return kit::Js(w.pane, "window.collections || 0", QWebEngineScript::ApplicationWorld).toInt();
+    };
+
+    for (const char* id : {"a", "b", "c"})
+        ASSERT_TRUE(kit::Load(w, TallPage(id, 700)));
+    EXPECT_EQ(collections(), 0); // not while pages follow each other
+    ASSERT_TRUE(kit::WaitUntil([&] { return collections() > 0; }, 10 * TIdleCollector::kQuietMs));
+    kit::WaitUntil([] { return false; }, 2 * TIdleCollector::kQuietMs);
+    EXPECT_EQ(collections(), 1);
+}
