@@ -41,6 +41,14 @@ Clock::time_point FirstTime(const std::vector<TPortRequest>& seen, std::size_t f
     return otherwise;
 }
 
+// The client started: the one built with this benchmark, or the program
+// PALLIDO_BENCH_CLIENT names (another build, for a comparison in the same run).
+std::string ClientProgram()
+{
+    const char* other = std::getenv("PALLIDO_BENCH_CLIENT");
+    return other && *other ? other : PALLIDO_CLIENT;
+}
+
 // The client's built-in primary server port.
 const int kPort = LoopbackPort(PALLIDO_PRIMARY_URL);
 
@@ -54,7 +62,7 @@ void MeasureColdStarts(benchmark::State& state, TPortServer& server)
         const std::size_t before = server.Requests().size();
         TClientProcess client;
         const auto start = Clock::now();
-        if (!client.Start(PALLIDO_CLIENT)) {
+        if (!client.Start(ClientProgram())) {
             state.SkipWithError("cannot start the client");
             return;
         }

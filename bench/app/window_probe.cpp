@@ -4,7 +4,9 @@
 // with all six panes and a result page shown, and screenshots of both result
 // views and a seller page.
 //   window_probe [base-url] [screenshot-folder] [page-changes]
-// base-url defaults to the built-in primary address. A tool, not a test.
+// base-url defaults to the built-in primary address, page-changes to 40.
+// Reports the median and p95 of outcome to complete, and the memory with
+// the first page and after the page changes. A tool, not a test.
 
 #include <QApplication>
 #include <QComboBox>
@@ -78,7 +80,7 @@ int main(int argc, char** argv)
     if (argc > 1)
         BaseUrl = FallbackUrl = argv[1];
     const QString shots = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
-    const int changes = argc > 3 ? std::atoi(argv[3]) : 30;
+    const int changes = argc > 3 ? std::atoi(argv[3]) : 40;
     std::printf("server %s, engine flags: %s\n", BaseUrl.c_str(), qgetenv("QTWEBENGINE_CHROMIUM_FLAGS").constData());
 
     TForm1 form;
@@ -100,7 +102,8 @@ int main(int argc, char** argv)
     const TAB* tab = form.SelectedTab();
     std::printf("first tab: %d pages\n", tab ? tab->page_count : 0);
     Spin(2000);
-    std::printf("PSS with the first result page shown: %.1f MB\n", TotalPssMb());
+    const double first = TotalPssMb();
+    std::printf("PSS with the first result page shown: %.1f MB\n", first);
 
     // Page back and forth; each outcome is one latency sample.
     for (int i = 0; i < changes && tab && tab->page_count > 1; ++i) {
@@ -113,15 +116,18 @@ int main(int argc, char** argv)
             break;
     }
     std::sort(latencies.begin(), latencies.end());
-    if (!latencies.empty())
-        std::printf("outcome to document complete: median %.1f ms, min %.1f, max %.1f over %zu pages\n",
-                    latencies[latencies.size() / 2], latencies.front(), latencies.back(), latencies.size());
+    if (!latencies.empty()) {
+        const auto at = [&](double share) {
+            return latencies[std::min(latencies.size() - 1, static_cast<std::size_t>(share * latencies.size()))];
+        };
+        std::printf("outcome to document complete: median %.1f ms, p95 %.1f, min %.1f, max %.1f over %zu pages\n",
+                    at(0.5), at(0.95), latencies.front(), latencies.back(), latencies.size());
+    }
 
     // Memory once more, after all those pages.
     Spin(2000);
-    std::printf("PSS after %zu result pages: %.1f MB\n", latencies.size(), TotalPssMb());
-    Spin(10000);
-    std::printf("PSS 12 s after %zu result pages: %.1f MB\n", latencies.size(), TotalPssMb());
+    const double after = TotalPssMb();
+    std::printf("PSS after %zu result pages: %.1f MB (%+.1f MB)\n", latencies.size(), after, after - first);
 
     if (!shots.isEmpty()) {
         QDir().mkpath(shots);
