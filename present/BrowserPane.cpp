@@ -82,6 +82,9 @@ TBrowserPane::TBrowserPane(TPaneKind kind, TPaneProfile* profile, QWidget* paren
     connect(FPage, &TPanePage::BeforeNavigate, this, &TBrowserPane::BeforeNavigate2);
     connect(FPage, &TPanePage::OwnDocumentReady, this, &TBrowserPane::OnOwnDocumentReady);
     connect(FPage, &TPanePage::OwnContentLoaded, this, &TBrowserPane::OnOwnContentLoaded);
+    // A page process that went away took the document with it: the next
+    // page is navigated to again, which starts a new one.
+    connect(FPage, &QWebEnginePage::renderProcessTerminated, this, [this] { FReportedUrl = QUrl(); });
 }
 
 TBrowserPane::~TBrowserPane()

@@ -95,3 +95,19 @@ TEST(PageReplacement, PanesCollectOnceWhenTheyFallQuiet)
     kit::WaitUntil([] { return false; }, 2 * TIdleCollector::kQuietMs);
     EXPECT_EQ(collections(), 1);
 }
+
+TEST(PageReplacement, AfterThePageProcessDiesTheNextPageIsNavigatedTo)
+{
+    TPaneWindow w(TPaneKind::Result);
+    ASSERT_TRUE(kit::Start(w));
+    ASSERT_TRUE(kit::Load(w, TallPage("a", 800)));
+    bool gone = false;
+    QObject::connect(w.pane->page(), &QWebEnginePage::renderProcessTerminated, [&] { gone = true; });
+    w.pane->page()->load(QUrl(QStringLiteral("chrome://crash")));
+    if (!kit::WaitUntil([&] { return gone; }, 10000))
+        GTEST_SKIP() << "the engine did not end its page process";
+
+    ASSERT_TRUE(kit::Load(w, TallPage("b", 900)));
+    EXPECT_EQ(kit::Js(w.pane, "written").toString(), "b");
+    EXPECT_EQ(w.pane->DocumentHeight(), 900);
+}
