@@ -27,6 +27,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
     profile_ = new TPaneProfile(this);
     CreatePictures();
     CreateControls();
+    StartBlankDocuments();
     CreateMenus();
     ConnectEvents();
     ConnectPanes();

@@ -72,6 +72,7 @@ public:
     void SetDefaultConditions();
 
     // Browser panes.
+    void StartBlankDocuments();
     void InitBrowserPanes();
     // Replaces the pane's document with `ansiHtml` (8-bit code page).
     void LoadHtml(TBrowserPane* pane, const std::string& ansiHtml);

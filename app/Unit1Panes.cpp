@@ -13,13 +13,19 @@
 #include "codepage.h"
 #include "data.h"
 
-void TForm1::InitBrowserPanes()
+void TForm1::StartBlankDocuments()
 {
+    // The first navigation starts the page process; it comes up while the
+    // rest of the window is built and the first requests are answered.
     const std::string blank(kBlankDocument);
     for (TBrowserPane* pane : {web, web2, webShop}) {
         pane->Navigate(QStringLiteral("about:blank"));
         LoadHtml(pane, blank);
     }
+}
+
+void TForm1::InitBrowserPanes()
+{
     NavigatePane(webCount, BaseUrl + "taobao/III/count.html");
 }
 
