@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """Reads the running client the way a screen reader does, through AT-SPI.
 
-Run inside a private D-Bus session with an X server (see atspi_test.sh):
+Run inside a private D-Bus session (see atspi_test.sh):
 
     atspi_walk.py CLIENT SERVER PORT
 
@@ -14,6 +14,7 @@ page tab, or when the result page's item titles cannot be read as links.
 """
 
 import os
+import select
 import signal
 import subprocess
 import sys
@@ -130,15 +131,42 @@ def show_tail(path, lines=60):
         print("".join(tail), end="")
 
 
+def start_x_server(processes):
+    """Starts Xvfb on a display it picks itself (it names it once it is ready,
+    so there is no race with other X servers for a display number) and
+    returns the display's name."""
+    ready, writer = os.pipe()
+    processes.append(subprocess.Popen(["Xvfb", "-displayfd", str(writer), "-screen", "0", "1280x1024x24",
+                                       "-nolisten", "tcp"], pass_fds=(writer,), start_new_session=True,
+                                      stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
+    os.close(writer)
+    number = b""
+    deadline = time.monotonic() + 30
+    while not number.endswith(b"\n") and time.monotonic() < deadline:
+        if select.select([ready], [], [], 1.0)[0]:
+            chunk = os.read(ready, 16)
+            if not chunk:
+                break
+            number += chunk
+    os.close(ready)
+    if not number.strip().isdigit():
+        raise Failed("the X server did not start")
+    return ":" + number.strip().decode()
+
+
 def main():
     client, server, port = sys.argv[1], sys.argv[2], sys.argv[3]
     subprocess.run(["dbus-send", "--session", "--print-reply", "--dest=org.a11y.Bus", "/org/a11y/bus",
                     "org.freedesktop.DBus.Properties.Set", "string:org.a11y.Status", "string:IsEnabled",
                     "variant:boolean:true"], check=True, stdout=subprocess.DEVNULL, timeout=30)
     folder = tempfile.mkdtemp(prefix="pallido-atspi-")
-    env = dict(os.environ, QT_QPA_PLATFORM="xcb")
     processes = []
     try:
+        try:
+            env = dict(os.environ, QT_QPA_PLATFORM="xcb", DISPLAY=start_x_server(processes))
+        except Failed as failure:
+            print(failure)
+            return 1
         processes.append(subprocess.Popen([server, "--port", port, "--catalog", folder + "/catalog.sqlite",
                                            "--quiet"], start_new_session=True))
         time.sleep(1.0)
