@@ -31,6 +31,9 @@ public:
         return finished_.load(std::memory_order_acquire) ? results_ : nullptr;
     }
 
+    // True once the body has done its work (an acquire, like Results()).
+    bool Finished() const { return finished_.load(std::memory_order_acquire); }
+
 Q_SIGNALS:
     void CaptionRequested(const QString& caption);
 

@@ -178,6 +178,11 @@ void TForm1::JoinWorker()
     if (!worker_)
         return;
     worker_->wait();
+    // The join orders everything the worker wrote into the search client
+    // before what follows (the client is read again, or destroyed with the
+    // window), but inside Qt, where the thread checker cannot see it; the
+    // acquire of the worker's last flag shows it that order too.
+    (void)worker_->Finished();
     worker_.reset();
 }
 
