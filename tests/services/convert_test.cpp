@@ -22,14 +22,15 @@ TEST(ConvertUrl, IdsWithTrailingCommaComeLastBeforeTheSign)
     TTaobaoke_Items_Convert client;
     client.Cond = ConvertCond("http://h/", "1001,");
     client.ApplyDefaults();
-    EXPECT_EQ(client.BuildUrlAt(7),
+    EXPECT_EQ(client.BuildUrlAt(1281275400),
               "http://h/taobao/tbk_items_convert.php?fields=nick,title,price,pic_url,num_iid,"
               "click_url,commission,commission_num,commission_rate,commission_volume,"
-              "shop_click_url,seller_credit_score,item_location,volume&stamp=7"
+              "shop_click_url,seller_credit_score,item_location,volume&stamp=1281275400"
               "&pid=mm_10000001_0_0&num_iids=1001,"
               // md5("1001,") = 9a9ba3dd6410da24591a099bac73a618, then
-              // md5("mm_10000001_0_0" "7" "9a9ba3dd...ac73a618" "7"), by hand.
-              "&sign=468ad4fe0e691d59da1f3c15ef71a8b5");
+              // md5("mm_10000001_0_0" "0045721821" "9a9ba3dd...ac73a618"
+              // "1281275400"), by hand: a stamp that reads differently backwards.
+              "&sign=87a93f19142fec3d01ede29c082e387c");
 }
 
 TEST(Convert, EmptyIdsMakeNoRequest)

@@ -33,13 +33,14 @@ TEST(TbItemsUrl, SellerPageRequestIsExact)
     TTaobao_Items client;
     client.Cond = SellerCond("http://h/", Ansi("小店"), "2");
     client.ApplyDefaults();
-    EXPECT_EQ(client.BuildUrlAt(99),
+    EXPECT_EQ(client.BuildUrlAt(1281275400),
               "http://h/taobao/tb_items.php?fields=" + kDefaultFields +
-                  "&nicks=%E5%B0%8F%E5%BA%97&page_no=2&order_by=volume&stamp=99"
+                  "&nicks=%E5%B0%8F%E5%BA%97&page_no=2&order_by=volume&stamp=1281275400"
                   "&pid=mm_10000001_0_0"
                   // md5("小店2volume" in UTF-8) = 56e6b92de6dc6d57befcdf9a41d30de0,
-                  // then md5("mm_10000001_0_0" "99" "56e6b92d...41d30de0" "99"), by hand.
-                  "&sign=7633e80483fc0fec62247ef4e0fb6f6e");
+                  // then md5("mm_10000001_0_0" "0045721821" "56e6b92d...41d30de0"
+                  // "1281275400"), by hand.
+                  "&sign=777116f4ccc5fbecf3d7a99a9508ca7b");
 }
 
 TEST(TbItemsUrl, DescNamedNoChangesOnlyTheFieldList)
