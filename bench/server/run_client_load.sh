@@ -10,7 +10,8 @@
 # the server. Several LABEL=BINARY pairs are measured one after the other in
 # the same run (say before=/tmp/old-server after=build/pallido-server).
 # USERS (default 8,32,128) and SECONDS_PER_LEVEL (per user count, default
-# 10) set the run. The replicas and the driver share this machine's cores: two replicas
+# 10) set the run; TRANSPORT=curl sends the GETs through libcurl instead of
+# plain sockets (see client_load.cpp). The replicas and the driver share this machine's cores: two replicas
 # behind nginx show the cost of the front, not a speed-up.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -19,6 +20,7 @@ shift || true
 driver=$build/bench/server/bench_server_client_load
 users=${USERS:-8,32,128}
 seconds=${SECONDS_PER_LEVEL:-10}
+transport=${TRANSPORT:-plain}
 servers=("$@")
 [ ${#servers[@]} -gt 0 ] || servers=("server=$build/pallido-server")
 command -v nginx >/dev/null || [ -x /usr/sbin/nginx ] || { echo "nginx is not installed (nginx-light)" >&2; exit 1; }
@@ -94,14 +96,14 @@ front_pids() {
   (IFS=,; echo "${all[*]}")
 }
 
-echo "users: $users, $seconds s each (after 1 s warm-up); $(nproc) cores shared by the servers, nginx and the driver"
+echo "users: $users, $seconds s each (after 1 s warm-up), GETs through $transport; $(nproc) cores shared by the servers, nginx and the driver"
 for pair in "${servers[@]}"; do
   label=${pair%%=*}
   binary=${pair#*=}
   port=$(free_port)
   replica "$binary" "$port" "http://127.0.0.1:$port/"
   "$driver" --catalog "$dir/catalog.sqlite" --base "http://127.0.0.1:$port/" --users "$users" \
-    --seconds "$seconds" --label "$label direct" --cpu-of "$(replicas)"
+    --seconds "$seconds" --transport "$transport" --label "$label direct" --cpu-of "$(replicas)"
   stop_all
 
   port=$(free_port); a=$(free_port); b=$(free_port)
@@ -109,6 +111,6 @@ for pair in "${servers[@]}"; do
   replica "$binary" "$b" "http://127.0.0.1:$port/"
   front "$port" "$a" "$b"
   "$driver" --catalog "$dir/catalog.sqlite" --base "http://127.0.0.1:$port/" --users "$users" \
-    --seconds "$seconds" --label "$label nginx+2" --cpu-of "$(replicas)" --front-cpu-of "$(front_pids)"
+    --seconds "$seconds" --transport "$transport" --label "$label nginx+2" --cpu-of "$(replicas)" --front-cpu-of "$(front_pids)"
   stop_all
 done
