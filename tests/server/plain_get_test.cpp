@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <mutex>
 #include <string>
 #include <thread>
 
@@ -44,7 +45,10 @@ public:
                     break;
                 request.append(buffer, static_cast<std::size_t>(n));
             }
-            request_ = request;
+            {
+                const std::lock_guard<std::mutex> lock(mutex_);
+                request_ = request;
+            }
             ::send(c, raw.data(), raw.size(), MSG_NOSIGNAL);
             if (hold)
                 std::this_thread::sleep_for(std::chrono::milliseconds(800));
@@ -58,11 +62,16 @@ public:
         ::close(fd_);
     }
     std::string Url(const std::string& path) const { return "http://127.0.0.1:" + std::to_string(port_) + path; }
-    const std::string& Request() const { return request_; }
+    std::string Request() const
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        return request_;
+    }
 
 private:
     int fd_ = -1;
     int port_ = 0;
+    mutable std::mutex mutex_;
     std::string request_;
     std::thread thread_;
 };
