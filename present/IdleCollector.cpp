@@ -15,11 +15,15 @@ TIdleCollector::TIdleCollector(QObject* parent) : QObject(parent)
 void TIdleCollector::PageCompleted(QWebEnginePage* page)
 {
     FPage = page;
-    FTimer.start();
+    FDone = 0;
+    FTimer.start(kQuietMs);
 }
 
 void TIdleCollector::Collect()
 {
-    if (FPage)
-        FPage->runJavaScript(CollectGarbageSource(), QWebEngineScript::ApplicationWorld);
+    if (!FPage)
+        return;
+    FPage->runJavaScript(CollectGarbageSource(), QWebEngineScript::ApplicationWorld);
+    if (++FDone < kCollections)
+        FTimer.start(kFollowUpMs);
 }

@@ -71,6 +71,10 @@ public:
     }
 };
 
+// Memory is read once the panes have been quiet this long: the collections
+// the window asks for when the user pauses are done by then.
+constexpr int kSettleMs = 5000;
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -101,7 +105,7 @@ int main(int argc, char** argv)
     }
     const TAB* tab = form.SelectedTab();
     std::printf("first tab: %d pages\n", tab ? tab->page_count : 0);
-    Spin(2000);
+    Spin(kSettleMs);
     const double first = TotalPssMb();
     std::printf("PSS with the first result page shown: %.1f MB\n", first);
 
@@ -125,7 +129,7 @@ int main(int argc, char** argv)
     }
 
     // Memory once more, after all those pages.
-    Spin(2000);
+    Spin(kSettleMs);
     const double after = TotalPssMb();
     std::printf("PSS after %zu result pages: %.1f MB (%+.1f MB)\n", latencies.size(), after, after - first);
 
