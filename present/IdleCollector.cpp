@@ -15,15 +15,11 @@ TIdleCollector::TIdleCollector(QObject* parent) : QObject(parent)
 void TIdleCollector::PageCompleted(QWebEnginePage* page)
 {
     FPage = page;
-    FDone = 0;
-    FTimer.start(kQuietMs);
+    FTimer.start();
 }
 
 void TIdleCollector::Collect()
 {
-    if (!FPage)
-        return;
-    FPage->runJavaScript(CollectGarbageSource(), QWebEngineScript::ApplicationWorld);
-    if (++FDone < kCollections)
-        FTimer.start(kFollowUpMs);
+    if (FPage)
+        FPage->runJavaScript(CollectGarbageSource(), QWebEngineScript::ApplicationWorld);
 }

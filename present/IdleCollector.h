@@ -3,9 +3,8 @@
 // a moment. All panes share one page process and so one script heap, whose
 // collector on its own lets the documents written over and their pictures
 // pile up for dozens of pages before it runs; asking for a collection in the
-// background once the user pauses, and a few more while the pause lasts (the
-// heap hands its emptied pages back only over several collections), keeps
-// the memory flat without slowing the pages that follow each other quickly.
+// background once the user pauses keeps the memory flat without slowing the
+// pages that follow each other quickly.
 
 #include <QObject>
 #include <QPointer>
@@ -23,14 +22,10 @@ public:
     void PageCompleted(QWebEnginePage* page);
 
     static constexpr int kQuietMs = 600;
-    // Further collections while the panes stay quiet, this far apart.
-    static constexpr int kFollowUpMs = 700;
-    static constexpr int kCollections = 4;
 
 private:
     void Collect();
 
     QTimer FTimer;
     QPointer<QWebEnginePage> FPage;
-    int FDone = 0; // collections since the last completed page
 };

@@ -71,10 +71,6 @@ public:
     }
 };
 
-// Memory is read once the panes have been quiet this long: the collections
-// the window asks for when the user pauses are done by then.
-constexpr int kSettleMs = 5000;
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -105,7 +101,7 @@ int main(int argc, char** argv)
     }
     const TAB* tab = form.SelectedTab();
     std::printf("first tab: %d pages\n", tab ? tab->page_count : 0);
-    Spin(kSettleMs);
+    Spin(2000);
     const double first = TotalPssMb();
     std::printf("PSS with the first result page shown: %.1f MB\n", first);
 
@@ -129,7 +125,7 @@ int main(int argc, char** argv)
     }
 
     // Memory once more, after all those pages.
-    Spin(kSettleMs);
+    Spin(2000);
     const double after = TotalPssMb();
     std::printf("PSS after %zu result pages: %.1f MB (%+.1f MB)\n", latencies.size(), after, after - first);
 
