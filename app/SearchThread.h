@@ -26,10 +26,7 @@ public:
     // acquire pairs with the worker's release before it posts, so everything
     // the search wrote (rows, totals) is visible here whatever the event
     // queue's own locking provides.
-    const ATbk_Items_Info* Results() const
-    {
-        return finished_.load(std::memory_order_acquire) ? results_ : nullptr;
-    }
+    const ATbk_Items_Info* Results() const { return Finished() ? results_ : nullptr; }
 
     // True once the body has done its work (an acquire, like Results()).
     bool Finished() const { return finished_.load(std::memory_order_acquire); }

@@ -65,6 +65,13 @@ bool SendAll(int fd, const std::string& data)
 
 } // namespace
 
+bool TPlainGet::Loopback(const std::string& url)
+{
+    int port = 0;
+    std::string path;
+    return SplitLoopback(url, port, path);
+}
+
 bool TPlainGet::ReadHead(const std::string& data, int& status, std::size_t& bodyAt, long& length)
 {
     const std::size_t end = data.find("\r\n\r\n");

@@ -21,6 +21,9 @@ public:
     // other address is refused (ok stays false) and nothing is sent.
     TReply Get(const std::string& url) const;
 
+    // Whether Get would send to `url`.
+    static bool Loopback(const std::string& url);
+
     // The parts of a reply read so far, once its headers are complete:
     // status, where the body starts and its length (-1: until the close).
     // False while the headers are incomplete or when they cannot be read.

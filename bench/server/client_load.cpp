@@ -240,11 +240,6 @@ double Percentile(const std::vector<double>& sorted, double p)
     return sorted[static_cast<std::size_t>(p / 100.0 * static_cast<double>(sorted.size() - 1))];
 }
 
-bool Loopback(const std::string& base)
-{
-    return base.rfind("http://127.0.0.1:", 0) == 0 || base.rfind("http://localhost:", 0) == 0;
-}
-
 // CPU seconds used so far by the processes `pids` (user and system).
 double CpuSeconds(const std::vector<int>& pids)
 {
@@ -343,7 +338,7 @@ int main(int argc, char** argv)
     }
     if (!base.empty() && base.back() != '/')
         base += '/';
-    if (catalog.empty() || !Loopback(base)) {
+    if (catalog.empty() || !TPlainGet::Loopback(base)) {
         std::fprintf(stderr, "usage: %s --catalog FILE [--base http://127.0.0.1:PORT/] [--users 8,32,128] "
                              "[--seconds S] [--label TEXT] [--transport plain|curl] (only 127.0.0.1 or localhost)\n", argv[0]);
         return 2;
