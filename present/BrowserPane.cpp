@@ -108,6 +108,7 @@ bool TBrowserPane::Navigate(const QString& url)
         }
         FLocation = url;
         FHasDocument = true;
+        FAwaitingComplete = true;
         LoadOwnPage({});
         return true;
     }
@@ -117,6 +118,7 @@ bool TBrowserPane::Navigate(const QString& url)
         return false;
     FLocation = address.toString();
     FHasDocument = true;
+    FAwaitingComplete = true;
     ++FLoadSerial;
     FWriteSerial = 0;
     FPage->ExpectOwnLoad({});
@@ -129,6 +131,7 @@ bool TBrowserPane::LoadHtml(const std::string& page)
     if (!FHasDocument)
         return false;
     QByteArray bytes = WithCrLf(page);
+    FAwaitingComplete = true;
     if (ShowsOwnDocument())
         ReplaceOwnPage(std::move(bytes));
     else
@@ -148,7 +151,10 @@ void TBrowserPane::ReplaceOwnPage(QByteArray page)
     FWriteSerial = serial;
     FWriteCompleted = false;
     QStringDecoder decode("GB18030");
-    const QString html = decode(page);
+    // The pictures start once the page has been measured (laid out without
+    // them, as pictures that have not arrived yet always are), so starting
+    // their loads does not delay the completed page.
+    const QString html = HoldPictures(decode(page));
     // A reload shows the page that is shown now.
     FProfile->Pages()->Replace(FOwner, std::move(page));
     const QString hooks = IsHooked(FKind) ? FragmentClickScript(TPanePage::ScriptToken()).sourceCode() : QString();
@@ -170,6 +176,9 @@ void TBrowserPane::ReplaceOwnPage(QByteArray page)
             if (FLoadedWrite == serial)
                 OnOwnContentLoaded(serial);
         });
+    // Queued behind the write, so it runs right after it, before anything
+    // asked of the page later.
+    FPage->runJavaScript(StartPicturesSource(TPanePage::ScriptToken(), serial), QWebEngineScript::ApplicationWorld);
 }
 
 void TBrowserPane::OnOwnContentLoaded(quint64 serial)
@@ -257,6 +266,7 @@ void TBrowserPane::CompleteWith(int height)
     if (FProfile && FPage->OwnUrl().isValid())
         FProfile->Collector()->PageCompleted(FPage);
     FHasDocument = true;
+    FAwaitingComplete = false;
     FDocumentHeight = height;
     ++FDocumentSerial;
     Q_EMIT DocumentComplete();

@@ -41,6 +41,8 @@ public:
     bool LoadHtml(const std::string& page);
 
     bool HasDocument() const { return FHasDocument; }
+    // A document asked for (Navigate or LoadHtml) has not completed yet.
+    bool AwaitingComplete() const { return FAwaitingComplete; }
     // The address of the shown document ("about:blank" for generated pages);
     // empty before the first navigation.
     QString LocationUrl() const { return FLocation; }
@@ -96,6 +98,7 @@ private:
     QPointer<TPaneProfile> FProfile;
     quint64 FOwner;
     bool FHasDocument = false;
+    bool FAwaitingComplete = false;
     // Cleared when the pane is destroyed; script answers check it first.
     std::shared_ptr<bool> FAlive = std::make_shared<bool>(true);
     QString FLocation;

@@ -138,7 +138,6 @@ QString ReplaceDocumentSource(const QString& html, const QString& token, quint64
   document.write(html);
   document.close();
   window.scrollTo(0, 0);
-  window.addEventListener('load', function () { console.log(token + 'loaded ' + serial); }, { once: true });
   %4
   var b = document.body, e = document.documentElement;
   return [b ? Math.max(b.scrollHeight, e ? e.scrollHeight : 0) : -1, window.innerHeight];
@@ -152,4 +151,33 @@ QString CollectGarbageSource()
     // with; it runs concurrently and returns at once.
     return QStringLiteral("if (typeof %1 === 'function') %1({type: 'major', execution: 'async'});")
         .arg(QLatin1String(kCollectorName));
+}
+
+QString HoldPictures(QString html)
+{
+    // Our pages write every picture as `<img src="...`; the fields inside
+    // them are escaped, so nothing else reads like that.
+    return html.replace(QStringLiteral("<img src=\""),
+                        QStringLiteral("<img %1=\"").arg(QLatin1String(kHeldPictureAttribute)));
+}
+
+QString StartPicturesSource(const QString& token, quint64 serial)
+{
+    return QStringLiteral(R"JS((function (token, serial, held) {
+  var pending = 1;
+  function arrived() { if (--pending === 0) console.log(token + 'loaded ' + serial); }
+  Array.prototype.forEach.call(document.images, function (img) {
+    var source = img.getAttribute(held);
+    if (source !== null) {
+      img.removeAttribute(held);
+      img.setAttribute('src', source);
+    }
+    if (img.complete) return;
+    ++pending;
+    img.addEventListener('load', arrived, { once: true });
+    img.addEventListener('error', arrived, { once: true });
+  });
+  arrived();
+})(%1, %2, %3);)JS")
+        .arg(JsStringLiteral(token), QString::number(serial), JsStringLiteral(QLatin1String(kHeldPictureAttribute)));
 }

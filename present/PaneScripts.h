@@ -41,9 +41,16 @@ QString MeasureDocumentSource();
 
 // Replaces the shown document's content with `html` in place (the document,
 // its address and its window stay), scrolls to the top, runs `hooks` (script
-// source) again and returns what MeasureDocumentSource returns. Once the new
-// content's pictures have arrived it reports "loaded <serial>".
+// source) again and returns what MeasureDocumentSource returns.
 QString ReplaceDocumentSource(const QString& html, const QString& token, quint64 serial, const QString& hooks);
+
+// A written page's pictures wait until it has been measured: `html` with
+// every picture's source held in another attribute, and a script, run after
+// the one that wrote the page, that starts them all and reports
+// "loaded <serial>" once every picture of the page has arrived or failed.
+inline constexpr char kHeldPictureAttribute[] = "data-pallido-src";
+QString HoldPictures(QString html);
+QString StartPicturesSource(const QString& token, quint64 serial);
 
 // The name under which the page process offers its script collector (see
 // BrowserEngine), and a script that starts a full collection in the

@@ -11,6 +11,7 @@
 #include "IdleCollector.h"
 #include "PaneScripts.h"
 #include "PaneTestKit.h"
+#include "TestServer.h"
 #include "codepage.h"
 
 using kit::TPaneWindow;
@@ -54,6 +55,46 @@ TEST(PageReplacement, LaterPagesKeepTheDocumentAndItsAddressAndOnlyTheLastOneCom
     EXPECT_EQ(w.completed, before + 1);
     EXPECT_EQ(kit::Js(w.pane, "written").toString(), "d");
     EXPECT_EQ(w.pane->DocumentHeight(), 2500);
+}
+
+// A written page is measured before its pictures are asked for; they come
+// afterwards, keep their addresses, and the pane follows the height they give.
+TEST(PageReplacement, AWrittenPagesPicturesStartOnceItIsMeasuredAndTheHeightFollowsThem)
+{
+    TTestServer server;
+    server.Set("/tall.png", kit::Picture(40, 900));
+    server.Set("/small.png", kit::Picture(40, 40));
+    TPaneWindow w(TPaneKind::Result);
+    ASSERT_TRUE(kit::Start(w));
+    ASSERT_TRUE(kit::Load(w, TallPage("a", 300)));
+    int resized = 0;
+    QObject::connect(w.pane, &TBrowserPane::DocumentResized, [&] { ++resized; });
+
+    const std::string tall = server.BaseUrl() + "tall.png";
+    const std::string small = server.BaseUrl() + "small.png";
+    ASSERT_TRUE(kit::Load(w, "<body style='margin:0'><p id=t>&lt;img src=\"x\"</p><div><img src=\"" + tall +
+                                 "\"></div><img src=\"" + small + "\" width=40 height=40></body>"));
+    EXPECT_LT(w.pane->DocumentHeight(), 900); // measured without the tall picture
+    ASSERT_TRUE(kit::WaitUntil([&] { return resized == 1; }));
+    EXPECT_GE(w.pane->DocumentHeight(), 900);
+    EXPECT_TRUE(kit::WaitForPictures(w.pane));
+    EXPECT_EQ(kit::Js(w.pane, "Array.from(document.images, i => i.getAttribute('src')).join()").toString(),
+              QString::fromStdString(tall + "," + small));
+    EXPECT_EQ(kit::Js(w.pane, "Array.from(document.images, i => i.naturalHeight).join()").toString(), "900,40");
+    EXPECT_EQ(kit::Js(w.pane, "document.querySelectorAll('[" + QString::fromLatin1(kHeldPictureAttribute) +
+                                  "]').length")
+                  .toInt(),
+              0);
+    // Text that only reads like a picture stays text.
+    EXPECT_EQ(kit::Js(w.pane, "document.getElementById('t').textContent").toString(), "<img src=\"x\"");
+    EXPECT_EQ(server.RequestCount("/tall.png"), 1u);
+
+    // A picture that fails counts as arrived too.
+    ASSERT_TRUE(kit::Load(w, "<body style='margin:0'><img src=\"" + server.BaseUrl() + "missing.png\"><div><img src=\"" +
+                                 tall + "\"></div></body>"));
+    EXPECT_LT(w.pane->DocumentHeight(), 900);
+    ASSERT_TRUE(kit::WaitUntil([&] { return resized == 2; }));
+    EXPECT_GE(w.pane->DocumentHeight(), 900);
 }
 
 TEST(PageReplacement, AReloadShowsTheLastPageWritten)
