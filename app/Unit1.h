@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,7 @@ class QComboBox;
 class QFrame;
 class QLabel;
 class QMenu;
+class QTimer;
 class QPushButton;
 class QScrollBar;
 class QSpinBox;
@@ -138,6 +140,8 @@ public:
     void RenderResultGrid();
     void RenderResultList();
     void RenderSellerList();
+    void WriteSellerListWhenIdle();
+    void WriteSellerList();
     TAB* SelectedTab() const;
 
     // Event handlers.
@@ -263,6 +267,12 @@ private:
     bool placedWithFrame_ = false;  // the last placement knew the frame
     std::unique_ptr<Unit1::TMyThread> worker_;
     bool searchPending_ = false; // a worker's outcome has not been handled yet
+    // The seller list made for the shown tab and not yet written (see
+    // WriteSellerListWhenIdle), the quiet time it waits for, and the latest
+    // it is written all the same.
+    std::optional<std::string> pendingSellerList_;
+    QTimer* sellerListQuiet_ = nullptr;
+    QTimer* sellerListDeadline_ = nullptr;
     // What the running search was started for, taken with its conditions.
     // The tab strip and the tree stay usable while it runs, so its outcome
     // goes by this, not by whatever tab, panel or tree selection is current

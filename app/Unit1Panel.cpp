@@ -154,6 +154,8 @@ void TForm1::ConnectEvents()
         if (page == 0) {
             Panel9->hide();
             Button1->show();
+        } else if (page == 1) {
+            WriteSellerListWhenIdle();
         } else if (page == 2 && !PaneNavigated(web3)) {
             NavigatePane(web3, BaseUrl + "taobao/III/pindao.html");
         } else if (page == 3 && !PaneNavigated(web4)) {

@@ -81,6 +81,7 @@ void TForm1::webDocumentComplete()
     // The seller list page keeps the result page where it was.
     if (bsSkinNotebook1->PageIndex() != 1)
         ScrollBar->SetPosition(0);
+    WriteSellerListWhenIdle();
 }
 
 void TForm1::web2DocumentComplete() { ScrollBar2->SyncWithDocument(true); }

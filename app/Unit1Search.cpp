@@ -204,6 +204,7 @@ void TForm1::OnSearchFailed()
     setWindowTitle(QStringLiteral("Pallido"));
     ShowNoResultMessage();
     EnableSearchControls(true);
+    WriteSellerListWhenIdle();
 }
 
 void TForm1::bsSkinComboBoxEx3Change()

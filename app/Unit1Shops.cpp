@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QFrame>
 #include <QPushButton>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -20,6 +21,11 @@
 namespace {
 
 const TResultRows kNoRows{};
+
+// A hidden seller list is written once the window has been quiet this long
+// after its result page, and at the latest this long after it was made.
+constexpr int kSellerListQuietMs = 150;
+constexpr int kSellerListDeadlineMs = 3000;
 
 } // namespace
 
@@ -38,7 +44,40 @@ void TForm1::ClearShops() { ClearShopSlots(shops); }
 void TForm1::RenderSellerList()
 {
     const TAB* tab = SelectedTab();
-    const std::string page = BuildSellerList(tab ? tab->items : kNoRows, shops, ColorToHtml(skin::InactiveTabText()));
+    // Made now (it also fills the seller slots), written when it costs the
+    // shown result page nothing.
+    pendingSellerList_ = BuildSellerList(tab ? tab->items : kNoRows, shops, ColorToHtml(skin::InactiveTabText()));
+    WriteSellerListWhenIdle();
+}
+
+// All panes share one page process. The seller list mostly sits behind the
+// category tree, so its page waits until the result page it belongs to is
+// complete and the window has been quiet for a moment (no search waiting):
+// it never delays the page the user is looking at, even while the user
+// pages on. Shown, it is written at once; hidden, it is written within a
+// few seconds whatever happens.
+void TForm1::WriteSellerListWhenIdle()
+{
+    if (!pendingSellerList_)
+        return;
+    if (web2->isVisible()) {
+        WriteSellerList();
+        return;
+    }
+    if (!sellerListDeadline_->isActive())
+        sellerListDeadline_->start();
+    if (!searchPending_ && !web->AwaitingComplete())
+        sellerListQuiet_->start();
+}
+
+void TForm1::WriteSellerList()
+{
+    sellerListQuiet_->stop();
+    sellerListDeadline_->stop();
+    if (!pendingSellerList_)
+        return;
+    const std::string page = std::move(*pendingSellerList_);
+    pendingSellerList_.reset();
     LoadHtml(web2, page);
 }
 
@@ -203,6 +242,17 @@ void TForm1::OpenShopItem(int Index)
 
 void TForm1::ConnectSellerView()
 {
+    sellerListQuiet_ = new QTimer(this);
+    sellerListQuiet_->setSingleShot(true);
+    sellerListQuiet_->setInterval(kSellerListQuietMs);
+    connect(sellerListQuiet_, &QTimer::timeout, this, [this] {
+        if (!searchPending_ && !web->AwaitingComplete())
+            WriteSellerList();
+    });
+    sellerListDeadline_ = new QTimer(this);
+    sellerListDeadline_->setSingleShot(true);
+    sellerListDeadline_->setInterval(kSellerListDeadlineMs);
+    connect(sellerListDeadline_, &QTimer::timeout, this, &TForm1::WriteSellerList);
     connect(bsSkinButtonLabel4, &QAbstractButton::clicked, this, &TForm1::bsSkinButtonLabel4Click);
     connect(bsSkinButtonLabel1, &QAbstractButton::clicked, this, &TForm1::bsSkinButtonLabel1Click);
     connect(bsSkinButtonLabel2, &QAbstractButton::clicked, this, &TForm1::bsSkinButtonLabel2Click);

@@ -30,8 +30,9 @@ namespace {
 constexpr const char* kShopItems = "/taobao/tb_items.php";
 constexpr const char* kConvert = "/taobao/tbk_items_convert.php";
 
-// Affiliate rows with the given nicks (one row each).
-std::string RowsWithNicks(const std::vector<std::string>& nicks)
+// Affiliate rows with the given nicks (one row each), of `total` results
+// (as many as rows when negative).
+std::string RowsWithNicks(const std::vector<std::string>& nicks, int total = -1)
 {
     std::string items;
     for (std::size_t i = 0; i < nicks.size(); ++i) {
@@ -43,7 +44,7 @@ std::string RowsWithNicks(const std::vector<std::string>& nicks)
     }
     return replies::Doc("taobaoke_items_get_response",
                         "<taobaoke_items>" + items + "</taobaoke_items><total_results>" +
-                            std::to_string(nicks.size()) + "</total_results>");
+                            std::to_string(total < 0 ? static_cast<int>(nicks.size()) : total) + "</total_results>");
 }
 
 // One page of a seller's items: ids 5000 + position in the whole list.
@@ -189,6 +190,42 @@ TEST_F(TSellerTest, SellerListHoldsTheDistinctSellersOfTheShownPage)
     form->bsSkinComboBox1->setEditText(QStringLiteral("none"));
     Search();
     EXPECT_TRUE(form->shops[0].nick.empty());
+}
+
+// All panes share one page process: the seller list, hidden behind the
+// category tree, waits for the result page it belongs to, while its seller
+// slots are filled at once; shown, it is written together with the page.
+TEST_F(TSellerTest, AHiddenSellerListFollowsItsResultPageAndAShownOneComesAtOnce)
+{
+    server.SetHandler(kItems, [](const TRecordedRequest& r) {
+        const std::string page = "p" + r.params.at("page_no");
+        TCannedReply reply;
+        reply.body = RowsWithNicks({page + "s0", page + "s1"}, 120);
+        return reply;
+    });
+    const auto lists = [this](const char* nick) {
+        return kit::Js(form->web2, QStringLiteral("document.body.textContent"), QWebEngineScript::ApplicationWorld)
+            .toString()
+            .contains(QString::fromLatin1(nick));
+    };
+    StartForm();
+    ASSERT_TRUE(WaitUntil([&] { return lists("p1s0") && !form->web2->AwaitingComplete(); }));
+    std::vector<std::string> completed;
+    QObject::connect(form->web, &TBrowserPane::DocumentComplete, form.get(), [&] { completed.push_back("web"); });
+    QObject::connect(form->web2, &TBrowserPane::DocumentComplete, form.get(), [&] { completed.push_back("web2"); });
+
+    form->NextBut->click();
+    ASSERT_TRUE(WaitIdle());
+    EXPECT_EQ(form->shops[0].nick, "p2s0");
+    EXPECT_FALSE(form->web2->AwaitingComplete()); // not written yet
+    ASSERT_TRUE(WaitUntil([&] { return lists("p2s0"); }));
+    EXPECT_EQ(completed, (std::vector<std::string>{"web", "web2"}));
+
+    form->bsSkinNotebook1->SetPageIndex(1);
+    form->NextBut->click();
+    ASSERT_TRUE(WaitIdle());
+    EXPECT_TRUE(form->web2->AwaitingComplete());
+    ASSERT_TRUE(WaitUntil([&] { return lists("p3s0"); }));
 }
 
 TEST_F(TSellerTest, SellerWith41ItemsPagesThroughTwoPagesAndAFailedPageChangeKeepsThePage)
