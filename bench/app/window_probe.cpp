@@ -3,10 +3,14 @@
 // result page, how much memory the client and its browser processes use
 // with all six panes and a result page shown, and screenshots of both result
 // views and a seller page.
-//   window_probe [base-url] [screenshot-folder] [page-changes]
-// base-url defaults to the built-in primary address, page-changes to 40.
-// Reports the median and p95 of outcome to complete, and the memory with
-// the first page and after the page changes. A tool, not a test.
+//   window_probe [base-url] [screenshot-folder] [page-changes] [pause-ms]
+// base-url defaults to the built-in primary address, page-changes to 40,
+// pause-ms (how long the user looks at a page before the next click) to 0:
+// the next page is asked for as soon as one is complete.
+// Reports the median and p95 of outcome to complete over the page changes
+// (the first page, shown at start-up, separately), and the memory with the
+// first page and after the page changes, each 2 s after the page and once
+// it has settled. A tool, not a test.
 
 #include <QApplication>
 #include <QComboBox>
@@ -46,14 +50,44 @@ void Spin(int ms)
     SpinUntil([] { return false; }, ms);
 }
 
-double TotalPssMb()
+double TotalPssMb(bool list = false)
 {
     long total = 0;
     for (const auto& [pid, kb] : bench::ProcessTreePss()) {
-        std::printf("  pid %lld: %ld kB\n", static_cast<long long>(pid), kb);
+        if (list)
+            std::printf("  pid %lld: %ld kB\n", static_cast<long long>(pid), kb);
         total += kb;
     }
     return static_cast<double>(total) / 1024.0;
+}
+
+// The memory 2 s after a page, and once it has settled: read every second
+// until three readings in a row lie within 0.3 MB (at most 30 s after the page).
+struct TMemory {
+    double early = 0;
+    double settled = 0;
+    int settledAfterS = 0;
+};
+
+TMemory ReadMemory()
+{
+    Spin(2000);
+    TMemory m;
+    m.early = TotalPssMb(true);
+    std::vector<double> readings{m.early};
+    int seconds = 2;
+    while (seconds < 30) {
+        const std::size_t n = readings.size();
+        if (n >= 3 && std::max({readings[n - 1], readings[n - 2], readings[n - 3]}) -
+                              std::min({readings[n - 1], readings[n - 2], readings[n - 3]}) < 0.3)
+            break;
+        Spin(1000);
+        ++seconds;
+        readings.push_back(TotalPssMb());
+    }
+    m.settled = readings.back();
+    m.settledAfterS = seconds;
+    return m;
 }
 
 // Notes when the window receives a search outcome.
@@ -81,6 +115,7 @@ int main(int argc, char** argv)
         BaseUrl = FallbackUrl = argv[1];
     const QString shots = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
     const int changes = argc > 3 ? std::atoi(argv[3]) : 40;
+    const int pauseMs = argc > 4 ? std::atoi(argv[4]) : 0;
     std::printf("server %s, engine flags: %s\n", BaseUrl.c_str(), qgetenv("QTWEBENGINE_CHROMIUM_FLAGS").constData());
 
     TForm1 form;
@@ -100,14 +135,17 @@ int main(int argc, char** argv)
         return 1;
     }
     const TAB* tab = form.SelectedTab();
-    std::printf("first tab: %d pages\n", tab ? tab->page_count : 0);
-    Spin(2000);
-    const double first = TotalPssMb();
-    std::printf("PSS with the first result page shown: %.1f MB\n", first);
+    std::printf("first tab: %d pages, shown %.1f ms after its outcome\n", tab ? tab->page_count : 0,
+                latencies.front());
+    latencies.clear();
+    const TMemory first = ReadMemory();
+    std::printf("PSS with the first result page shown: %.1f MB after 2 s, %.1f MB settled (%d s)\n", first.early,
+                first.settled, first.settledAfterS);
 
     // Page back and forth; each outcome is one latency sample.
     for (int i = 0; i < changes && tab && tab->page_count > 1; ++i) {
         const std::size_t before = latencies.size();
+        Spin(pauseMs);
         if (i % 2 == 0)
             form.NextButClick();
         else
@@ -120,14 +158,16 @@ int main(int argc, char** argv)
         const auto at = [&](double share) {
             return latencies[std::min(latencies.size() - 1, static_cast<std::size_t>(share * latencies.size()))];
         };
-        std::printf("outcome to document complete: median %.1f ms, p95 %.1f, min %.1f, max %.1f over %zu pages\n",
-                    at(0.5), at(0.95), latencies.front(), latencies.back(), latencies.size());
+        std::printf("outcome to document complete (%d ms between pages): median %.1f ms, p95 %.1f, min %.1f, "
+                    "max %.1f over %zu page changes\n",
+                    pauseMs, at(0.5), at(0.95), latencies.front(), latencies.back(), latencies.size());
     }
 
     // Memory once more, after all those pages.
-    Spin(2000);
-    const double after = TotalPssMb();
-    std::printf("PSS after %zu result pages: %.1f MB (%+.1f MB)\n", latencies.size(), after, after - first);
+    const TMemory after = ReadMemory();
+    std::printf("PSS after %zu page changes: %.1f MB (%+.1f MB) after 2 s, %.1f MB (%+.1f MB) settled (%d s)\n",
+                latencies.size(), after.early, after.early - first.early, after.settled, after.settled - first.settled,
+                after.settledAfterS);
 
     if (!shots.isEmpty()) {
         QDir().mkpath(shots);
