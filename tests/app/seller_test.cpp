@@ -602,11 +602,12 @@ TEST_F(TSellerTest, KeysReachOnlyTheSellerPageAndTheWheelStepsTheBarOfThePaneUnd
     auto keysSeen = [](TBrowserPane* pane) {
         return kit::Js(pane, QStringLiteral("window.__keys"), QWebEngineScript::ApplicationWorld).toInt();
     };
-    // Shows `page` of the left notebook, waits for `pane`'s document and its
-    // bar, then types into it.
-    auto typeInto = [&](int page, TBrowserPane* pane, TMyScrollBar* bar) {
+    // Shows `page` of the left notebook, waits for `pane`'s document, then
+    // types into it.
+    auto typeInto = [&](int page, TBrowserPane* pane) {
         form->bsSkinNotebook1->SetPageIndex(page);
-        EXPECT_TRUE(WaitUntil([&] { return bar->isEnabled(); })) << pane->objectName().toStdString();
+        EXPECT_TRUE(WaitUntil([&] { return pane->DocumentSerial() > 0 && !pane->AwaitingComplete(); }))
+            << pane->objectName().toStdString();
         kit::WaitForFrames(pane);
         EXPECT_TRUE(kit::Js(pane, counter, QWebEngineScript::ApplicationWorld).toBool());
         form->activateWindow();
@@ -615,11 +616,11 @@ TEST_F(TSellerTest, KeysReachOnlyTheSellerPageAndTheWheelStepsTheBarOfThePaneUnd
         kit::Key(pane, Qt::Key_Down);
     };
 
-    typeInto(2, form->web3, form->ScrollBar3);
-    typeInto(3, form->web4, form->ScrollBar4);
-    typeInto(1, form->web2, form->ScrollBar2);
+    typeInto(2, form->web3);
+    typeInto(3, form->web4);
+    typeInto(1, form->web2);
     ASSERT_TRUE(OpenSeller(0));
-    typeInto(1, form->webShop, form->MyScrollBar1);
+    typeInto(1, form->webShop);
     EXPECT_TRUE(WaitUntil([&] { return keysSeen(form->webShop) == 2; }, 5000)) << "the seller page takes keys";
     for (TBrowserPane* quiet : {form->web2, form->web3, form->web4})
         EXPECT_EQ(keysSeen(quiet), 0) << quiet->objectName().toStdString();
