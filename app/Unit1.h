@@ -76,6 +76,7 @@ public:
     // Browser panes.
     void StartBlankDocuments();
     void InitBrowserPanes();
+    void StartLaterDocuments();
     // Replaces the pane's document with `ansiHtml` (8-bit code page).
     void LoadHtml(TBrowserPane* pane, const std::string& ansiHtml);
     void NavigatePane(TBrowserPane* pane, const std::string& url);
@@ -271,6 +272,10 @@ private:
     // WriteSellerListWhenIdle), the quiet time it waits for, and the latest
     // it is written all the same.
     std::optional<std::string> pendingSellerList_;
+    // The seller panes' start documents and the counter page wait for the
+    // first result page (see InitBrowserPanes).
+    bool sellerBlanksPending_ = false;
+    bool counterPending_ = false;
     QTimer* sellerListQuiet_ = nullptr;
     QTimer* sellerListDeadline_ = nullptr;
     // What the running search was started for, taken with its conditions.

@@ -3,6 +3,9 @@
 
 #include <QComboBox>
 #include <QResizeEvent>
+#include <QTimer>
+
+#include <utility>
 
 #include "BrowserPane.h"
 #include "MyScrollBar.h"
@@ -13,24 +16,57 @@
 #include "codepage.h"
 #include "data.h"
 
+namespace {
+
+// The start document of a pane: an empty page of ours.
+void StartBlankDocument(TBrowserPane* pane)
+{
+    pane->Navigate(QStringLiteral("about:blank"));
+    pane->LoadHtml(std::string(kBlankDocument));
+}
+
+// The counter page waits at most this long for the first result page.
+constexpr int kLaterDocumentsDeadlineMs = 3000;
+
+} // namespace
+
 void TForm1::StartBlankDocuments()
 {
-    // The first navigation starts the page process; it comes up while the
-    // rest of the window is built and the first requests are answered.
-    const std::string blank(kBlankDocument);
-    for (TBrowserPane* pane : {web, web2, webShop}) {
-        pane->Navigate(QStringLiteral("about:blank"));
-        LoadHtml(pane, blank);
-    }
+    // The result pane's first navigation starts the page process; it comes
+    // up while the rest of the window is built and the first requests are
+    // answered.
+    StartBlankDocument(web);
+    sellerBlanksPending_ = true;
 }
 
 void TForm1::InitBrowserPanes()
 {
-    NavigatePane(webCount, BaseUrl + "taobao/III/count.html");
+    // All panes share one page process, which is still starting now: the
+    // seller panes' start documents and the counter page follow once the
+    // result pane's first document is complete (or a seller pane is used
+    // first, or after a few seconds), so they never hold up the first
+    // result tab.
+    counterPending_ = true;
+    if (!web->AwaitingComplete())
+        StartLaterDocuments();
+    else
+        QTimer::singleShot(kLaterDocumentsDeadlineMs, this, &TForm1::StartLaterDocuments);
+}
+
+void TForm1::StartLaterDocuments()
+{
+    if (std::exchange(sellerBlanksPending_, false)) {
+        StartBlankDocument(web2);
+        StartBlankDocument(webShop);
+    }
+    if (std::exchange(counterPending_, false))
+        NavigatePane(webCount, BaseUrl + "taobao/III/count.html");
 }
 
 void TForm1::LoadHtml(TBrowserPane* pane, const std::string& ansiHtml)
 {
+    if (pane && (pane == web2 || pane == webShop))
+        StartLaterDocuments();
     if (pane)
         pane->LoadHtml(ansiHtml);
 }
@@ -77,6 +113,7 @@ void TForm1::ConnectPanes()
 
 void TForm1::webDocumentComplete()
 {
+    StartLaterDocuments();
     ScrollBar->SyncWithDocument(true);
     // The seller list page keeps the result page where it was.
     if (bsSkinNotebook1->PageIndex() != 1)

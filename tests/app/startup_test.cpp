@@ -12,9 +12,11 @@
 #include <QToolButton>
 #include <QTreeWidget>
 
+#include "BrowserPane.h"
 #include "DemoReplies.h"
 #include "FormFixture.h"
 #include "Notebook.h"
+#include "PaneTestKit.h"
 #include "PictureButton.h"
 #include "codepage.h"
 #include "data.h"
@@ -72,6 +74,32 @@ TEST_F(TFormTest, StartUpAsksSoftwareInfoFirstThenCategoriesAndSearchAllCategori
     // The counter page is loaded by its hidden pane.
     EXPECT_TRUE(WaitUntil([this] { return server.RequestCount("/taobao/III/count.html") == 1; }));
     EXPECT_TRUE(localOnly.blocked.empty());
+}
+
+// The panes share one page process: the first result page goes first, the
+// counter page and the seller panes' start documents follow it, and a seller
+// pane used before then gets its start document at once.
+TEST_F(TFormTest, TheCounterPageAndTheSellerPanesWaitForTheFirstResultPage)
+{
+    StartForm();
+    ASSERT_TRUE(WaitUntil([this] { return server.RequestCount("/taobao/III/count.html") == 1; }));
+    const std::vector<TRecordedRequest> seen = server.Requests();
+    const auto first = [&](const std::string& prefix) {
+        for (std::size_t i = 0; i < seen.size(); ++i)
+            if (seen[i].path.rfind(prefix, 0) == 0)
+                return i;
+        return seen.size();
+    };
+    EXPECT_LT(first("/pic/"), first("/taobao/III/count.html"));
+    EXPECT_TRUE(WaitUntil([this] { return form->web2->DocumentSerial() > 0 && form->webShop->DocumentSerial() > 0; }));
+    form.reset();
+
+    StartForm(false);
+    form->LoadHtml(form->webShop, Ansi("<body><p id=p>早</p></body>"));
+    EXPECT_TRUE(WaitUntil([this] {
+        return kit::Js(form->webShop, QStringLiteral("document.getElementById('p') ? 1 : 0")).toInt() == 1;
+    }));
+    EXPECT_TRUE(WaitIdle());
 }
 
 TEST_F(TFormTest, PrimaryRefusingTheSoftwareInfoSwitchesEveryLaterRequestToTheFallback)
