@@ -143,6 +143,7 @@ public:
     void RenderSellerList();
     void WriteSellerListWhenIdle();
     void WriteSellerList();
+    bool ResultPageSettled() const;
     TAB* SelectedTab() const;
 
     // Event handlers.
@@ -272,12 +273,12 @@ private:
     // WriteSellerListWhenIdle), the quiet time it waits for, and the latest
     // it is written all the same.
     std::optional<std::string> pendingSellerList_;
+    QTimer* sellerListQuiet_ = nullptr;
+    QTimer* sellerListDeadline_ = nullptr;
     // The seller panes' start documents and the counter page wait for the
     // first result page (see InitBrowserPanes).
     bool sellerBlanksPending_ = false;
     bool counterPending_ = false;
-    QTimer* sellerListQuiet_ = nullptr;
-    QTimer* sellerListDeadline_ = nullptr;
     // What the running search was started for, taken with its conditions.
     // The tab strip and the tree stay usable while it runs, so its outcome
     // goes by this, not by whatever tab, panel or tree selection is current

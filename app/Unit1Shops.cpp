@@ -66,9 +66,12 @@ void TForm1::WriteSellerListWhenIdle()
     }
     if (!sellerListDeadline_->isActive())
         sellerListDeadline_->start();
-    if (!searchPending_ && !web->AwaitingComplete())
+    if (ResultPageSettled())
         sellerListQuiet_->start();
 }
+
+// No search is waiting for its answer and the result page is complete.
+bool TForm1::ResultPageSettled() const { return !searchPending_ && !web->AwaitingComplete(); }
 
 void TForm1::WriteSellerList()
 {
@@ -246,7 +249,7 @@ void TForm1::ConnectSellerView()
     sellerListQuiet_->setSingleShot(true);
     sellerListQuiet_->setInterval(kSellerListQuietMs);
     connect(sellerListQuiet_, &QTimer::timeout, this, [this] {
-        if (!searchPending_ && !web->AwaitingComplete())
+        if (ResultPageSettled())
             WriteSellerList();
     });
     sellerListDeadline_ = new QTimer(this);
