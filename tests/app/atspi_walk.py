@@ -16,13 +16,14 @@ page tab, or when the result page's item titles cannot be read as links.
 import os
 import select
 import signal
+import socket
 import subprocess
 import sys
 import tempfile
 import time
 
 import pyatspi
-from gi.repository import GLib
+from gi.repository import Atspi, GLib
 
 INTERACTIVE = {
     pyatspi.ROLE_PUSH_BUTTON, pyatspi.ROLE_TOGGLE_BUTTON, pyatspi.ROLE_CHECK_BOX,
@@ -92,6 +93,30 @@ def result_links(app):
     return []
 
 
+def describe(node, depth=0, limit=120, lines=None):
+    """The roles and names of the node and what lies under it, indented, to
+    see what a failing wait did find."""
+    lines = [] if lines is None else lines
+    if node is None or depth > 12 or len(lines) >= limit:
+        return lines
+    try:
+        lines.append("%s%s %r (%d)" % ("  " * depth, node.getRoleName(), node.name, node.childCount))
+        children = [node.getChildAtIndex(i) for i in range(min(node.childCount, 8))]
+    except Exception as error:
+        lines.append("%sunreadable: %s" % ("  " * depth, error))
+        return lines
+    for child in children:
+        describe(child, depth + 1, limit, lines)
+    return lines
+
+
+def result_pane(app):
+    for node, _ in walk(app):
+        if node.name == "搜索结果":
+            return node
+    return None
+
+
 class Failed(Exception):
     pass
 
@@ -131,6 +156,22 @@ def show_tail(path, lines=60):
         print("".join(tail), end="")
 
 
+def wait_until_listening(port, server):
+    """Waits until the server accepts connections on 127.0.0.1:port: making
+    a fresh catalog can take longer than the client takes to ask its first
+    question, and a client that finds both its servers down shows no items."""
+    deadline = time.monotonic() + 30
+    while time.monotonic() < deadline:
+        if server.poll() is not None:
+            raise Failed("the publisher server ended with status %s" % server.returncode)
+        try:
+            with socket.create_connection(("127.0.0.1", int(port)), timeout=1.0):
+                return
+        except OSError:
+            time.sleep(0.05)
+    raise Failed("the publisher server does not listen on port %s" % port)
+
+
 def start_x_server(processes):
     """Starts Xvfb on a display it picks itself (it names it once it is ready,
     so there is no race with other X servers for a display number) and
@@ -167,19 +208,31 @@ def main():
         except Failed as failure:
             print(failure)
             return 1
-        processes.append(subprocess.Popen([server, "--port", port, "--catalog", folder + "/catalog.sqlite",
-                                           "--quiet"], start_new_session=True))
-        time.sleep(1.0)
+        server_process = subprocess.Popen([server, "--port", port, "--catalog", folder + "/catalog.sqlite",
+                                           "--quiet"], start_new_session=True)
+        processes.append(server_process)
+        try:
+            wait_until_listening(port, server_process)
+        except Failed as failure:
+            print(failure)
+            return 1
         log = open(folder + "/client.log", "w")
         client_process = subprocess.Popen([client], env=env, start_new_session=True, stdout=log,
                                           stderr=subprocess.STDOUT)
         processes.append(client_process)
+        app = None
         try:
             app = wait_for("the client on the accessibility bus", lambda: find_app("pallido"), client_process)
             links = wait_for("item title links in the result page",
                              lambda: [n for n in result_links(app) if n.strip()][:40], client_process)
         except Failed as failure:
             print(failure)
+            if app is not None:
+                print("--- the result pane as the bus shows it ---")
+                print("\n".join(describe(result_pane(app))))
+                Atspi.Accessible.clear_cache(app)
+                pump()
+                print("after clearing the cached tree: %d title links" % len(result_links(app)))
             log.flush()
             show_tail(folder + "/client.log")
             return 1
