@@ -240,6 +240,30 @@ void TBrowserPane::FollowPictures()
     });
 }
 
+void TBrowserPane::resizeEvent(QResizeEvent* event)
+{
+    QWebEngineView::resizeEvent(event);
+    FollowSize();
+}
+
+void TBrowserPane::showEvent(QShowEvent* event)
+{
+    QWebEngineView::showEvent(event);
+    FollowSize();
+}
+
+void TBrowserPane::FollowSize()
+{
+    if (FFollowingSize || !isVisible() || !FHasDocument || FAwaitingComplete || size() == FMeasuredAt)
+        return;
+    FFollowingSize = true;
+    Measure(FLoadSerial, 0, [this](int height) {
+        FFollowingSize = false;
+        FDocumentHeight = height;
+        Q_EMIT DocumentResized();
+    });
+}
+
 void TBrowserPane::OnOwnDocumentReady(const QUrl& url, int height, int viewport)
 {
     if (url != FPage->OwnUrl() || url == FReportedUrl)
@@ -268,6 +292,8 @@ void TBrowserPane::CompleteWith(int height)
     FHasDocument = true;
     FAwaitingComplete = false;
     FDocumentHeight = height;
+    FMeasuredAt = size();
+    FFollowingSize = false;
     ++FDocumentSerial;
     Q_EMIT DocumentComplete();
 }
@@ -306,6 +332,7 @@ void TBrowserPane::Measure(quint64 loadSerial, int attempt, std::function<void(i
                 });
                 return;
             }
+            FMeasuredAt = size();
             done(height);
         });
 }

@@ -68,13 +68,21 @@ Q_SIGNALS:
     // complete once parsed and their scripts have run (their layout does not
     // wait for pictures); web pages once everything has loaded.
     void DocumentComplete();
-    // The completed generated page changed its height when its pictures
-    // arrived (DocumentHeight() has the new one).
+    // The completed document was measured again (DocumentHeight() has the
+    // height): a generated page whose pictures arrived and changed its
+    // height, or a document first measured while the pane had another size.
     void DocumentResized();
     // Seller panes only: raised before every navigation, also for the
     // generated pages' relative links "00" and "#03" (the address then ends
     // with those two characters) and for Navigate("about:blank").
     void BeforeNavigate2(const QString& url, bool& cancel);
+
+protected:
+    // A document measured while the pane had another size (a pane on a
+    // notebook page not shown yet is laid out only when first shown) is
+    // measured again once the pane shows at its own size.
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void LoadOwnPage(QByteArray page);
@@ -86,6 +94,7 @@ private:
     // Measures the completed generated page again once its pictures have
     // arrived, and reports a changed height.
     void FollowPictures();
+    void FollowSize();
     void OnLoadingChanged(const QWebEngineLoadingInfo& info);
     void OnOwnDocumentReady(const QUrl& url, int height, int viewport);
     void Complete();
@@ -106,6 +115,9 @@ private:
     quint64 FLoadSerial = 0;
     quint64 FDocumentSerial = 0;
     int FDocumentHeight = -1;
+    // The pane's size when the document was last measured.
+    QSize FMeasuredAt;
+    bool FFollowingSize = false;
     // The generated page whose completion has been reported.
     QUrl FReportedUrl;
     // The latest page written into the shown document (0 after a

@@ -639,3 +639,34 @@ TEST_F(TSellerTest, KeysReachOnlyTheSellerPageAndTheWheelStepsTheBarOfThePaneUnd
         EXPECT_EQ(bar->Position(), before);
     }
 }
+
+TEST_F(TSellerTest, ASellerListWrittenBeforeItsPageWasEverShownIsMeasuredAgainWhenShown)
+{
+    // Two sellers fit the list; a pane never shown has not been laid out yet
+    // and measures them in a narrow strip a few pixels high.
+    server.Set(kItems, RowsWithNicks({"alpha", "beta"}, 400));
+    StartForm();
+    ASSERT_TRUE(WaitUntil([&] {
+        return !form->web2->AwaitingComplete() &&
+               kit::Js(form->web2, QStringLiteral("document.body.textContent"), QWebEngineScript::ApplicationWorld)
+                   .toString()
+                   .contains(QStringLiteral("beta"));
+    }));
+    ASSERT_FALSE(form->web2->isVisible());
+
+    form->bsSkinNotebook1->SetPageIndex(1);
+    ASSERT_TRUE(WaitUntil([&] { return !form->ScrollBar2->isEnabled(); })) << form->web2->DocumentHeight();
+    const int shown = kit::Js(form->web2, QStringLiteral("document.documentElement.scrollHeight")).toInt();
+    EXPECT_EQ(form->web2->DocumentHeight(), shown);
+    EXPECT_LE(shown, form->web2->height());
+
+    // A longer list written while the page is shown still gets its bar.
+    std::vector<std::string> many;
+    for (int i = 0; i < 40; ++i)
+        many.push_back("seller" + std::to_string(i));
+    server.Set(kItems, RowsWithNicks(many, 400));
+    form->NextBut->click();
+    ASSERT_TRUE(WaitIdle());
+    ASSERT_TRUE(WaitUntil([&] { return form->ScrollBar2->isEnabled(); }));
+    EXPECT_GT(form->web2->DocumentHeight(), form->web2->height());
+}
