@@ -84,11 +84,7 @@ TBrowserPane::TBrowserPane(TPaneKind kind, TPaneProfile* profile, QWidget* paren
     connect(FPage, &TPanePage::OwnContentLoaded, this, &TBrowserPane::OnOwnContentLoaded);
     // A page process that went away took the document with it: the next
     // page is navigated to again, which starts a new one.
-    connect(FPage, &QWebEnginePage::renderProcessTerminated, this, [this] {
-        FReportedUrl = QUrl();
-        FOwnLoadPending = false;
-        WriteHeldPage(false);
-    });
+    connect(FPage, &QWebEnginePage::renderProcessTerminated, this, [this] { FReportedUrl = QUrl(); });
 }
 
 TBrowserPane::~TBrowserPane()
@@ -113,7 +109,6 @@ bool TBrowserPane::Navigate(const QString& url)
         FLocation = url;
         FHasDocument = true;
         FAwaitingComplete = true;
-        FHeldPage.reset();
         LoadOwnPage({});
         return true;
     }
@@ -124,8 +119,6 @@ bool TBrowserPane::Navigate(const QString& url)
     FLocation = address.toString();
     FHasDocument = true;
     FAwaitingComplete = true;
-    FHeldPage.reset();
-    FOwnLoadPending = false;
     ++FLoadSerial;
     FWriteSerial = 0;
     FPage->ExpectOwnLoad({});
@@ -139,18 +132,10 @@ bool TBrowserPane::LoadHtml(const std::string& page)
         return false;
     QByteArray bytes = WithCrLf(page);
     FAwaitingComplete = true;
-    if (ShowsOwnDocument()) {
+    if (ShowsOwnDocument())
         ReplaceOwnPage(std::move(bytes));
-    } else if (LoadsOwnDocument()) {
-        // Written into that document once it is ready: cheaper than a new
-        // navigation, and a page process that is still starting (the start
-        // document at start-up) is not made to drop the document it is
-        // making for another one. The newest page asked for wins.
-        ++FLoadSerial;
-        FHeldPage = std::move(bytes);
-    } else {
+    else
         LoadOwnPage(std::move(bytes));
-    }
     return true;
 }
 
@@ -158,25 +143,6 @@ bool TBrowserPane::ShowsOwnDocument() const
 {
     const QUrl own = FPage->OwnUrl();
     return FProfile && own.isValid() && FReportedUrl == own;
-}
-
-bool TBrowserPane::LoadsOwnDocument() const
-{
-    const QUrl own = FPage->OwnUrl();
-    return FProfile && FOwnLoadPending && own.isValid() && FReportedUrl != own;
-}
-
-bool TBrowserPane::WriteHeldPage(bool ownDocumentReady)
-{
-    if (!FHeldPage)
-        return false;
-    QByteArray page = std::move(*FHeldPage);
-    FHeldPage.reset();
-    if (ownDocumentReady && ShowsOwnDocument())
-        ReplaceOwnPage(std::move(page));
-    else
-        LoadOwnPage(std::move(page));
-    return true;
 }
 
 void TBrowserPane::ReplaceOwnPage(QByteArray page)
@@ -232,7 +198,6 @@ void TBrowserPane::LoadOwnPage(QByteArray page)
     FWriteSerial = 0;
     const QUrl url = FProfile->Pages()->Publish(FOwner, std::move(page));
     FPage->ExpectOwnLoad(url);
-    FOwnLoadPending = true;
     FPage->load(url);
 }
 
@@ -260,9 +225,6 @@ void TBrowserPane::OnLoadingChanged(const QWebEngineLoadingInfo& info)
         return;
     }
     FReportedUrl = own;
-    FOwnLoadPending = false;
-    if (WriteHeldPage(info.status() == QWebEngineLoadingInfo::LoadSucceededStatus))
-        return;
     Complete();
 }
 
@@ -307,9 +269,6 @@ void TBrowserPane::OnOwnDocumentReady(const QUrl& url, int height, int viewport)
     if (url != FPage->OwnUrl() || url == FReportedUrl)
         return;
     FReportedUrl = url;
-    FOwnLoadPending = false;
-    if (WriteHeldPage(true))
-        return;
     // The page measured itself; when it had not yet taken on the pane's
     // size, measure again once it has.
     if (!isVisible() || viewport == this->height()) {

@@ -7,7 +7,6 @@
 #include <QWebEngineView>
 #include <functional>
 #include <memory>
-#include <optional>
 #include <string>
 
 class TPanePage;
@@ -90,14 +89,7 @@ private:
     // True while the pane shows a completed generated page, whose content
     // can then be replaced without a navigation.
     bool ShowsOwnDocument() const;
-    // True while a generated page (a start document too) is loading and has
-    // not been reported ready.
-    bool LoadsOwnDocument() const;
     void ReplaceOwnPage(QByteArray page);
-    // Writes the page held while the pane's own document was loading into
-    // it once it is ready, or loads it when that document failed; false
-    // when no page is held.
-    bool WriteHeldPage(bool ownDocumentReady);
     void OnOwnContentLoaded(quint64 serial);
     // Measures the completed generated page again once its pictures have
     // arrived, and reports a changed height.
@@ -125,11 +117,6 @@ private:
     int FDocumentHeight = -1;
     // The pane's size when the document was last measured.
     QSize FMeasuredAt;
-    // A page asked for while the pane's own document was still loading.
-    std::optional<QByteArray> FHeldPage;
-    // A generated page has been navigated to and not yet reported ready,
-    // failed, or lost with its page process.
-    bool FOwnLoadPending = false;
     bool FFollowingSize = false;
     // The generated page whose completion has been reported.
     QUrl FReportedUrl;

@@ -57,38 +57,6 @@ TEST(PageReplacement, LaterPagesKeepTheDocumentAndItsAddressAndOnlyTheLastOneCom
     EXPECT_EQ(w.pane->DocumentHeight(), 2500);
 }
 
-TEST(PageReplacement, PagesAskedForWhileTheStartDocumentLoadsAreWrittenIntoItOnceItIsReady)
-{
-    // As at start-up: the first page comes while the page process is still
-    // making the pane's start document.
-    TPaneWindow w(TPaneKind::Result);
-    ASSERT_TRUE(w.pane->Navigate(QStringLiteral("about:blank")));
-    const QString start = w.pane->page()->requestedUrl().toString();
-    ASSERT_TRUE(start.startsWith("pallido:")) << start.toStdString();
-    ASSERT_TRUE(w.pane->LoadHtml(TallPage("a", 1200)));
-    ASSERT_TRUE(w.pane->LoadHtml(TallPage("b", 1800)));
-    ASSERT_TRUE(kit::WaitUntil([&] { return w.completed > 0; }));
-    kit::Settle(w.pane);
-    EXPECT_EQ(w.completed, 1); // for the newest page only
-    EXPECT_FALSE(w.pane->AwaitingComplete());
-    // Written into the start document, not navigated to.
-    EXPECT_EQ(kit::Js(w.pane, "location.href").toString().toStdString(), start.toStdString());
-    EXPECT_EQ(kit::Js(w.pane, "written").toString(), "b");
-    EXPECT_EQ(kit::Js(w.pane, "document.characterSet").toString(), "GB18030");
-    EXPECT_EQ(w.pane->DocumentHeight(), 1800);
-    EXPECT_EQ(w.bar->Max(), 1800);
-
-    // A navigation asked for meanwhile drops the page held for the document.
-    const int before = w.completed;
-    ASSERT_TRUE(w.pane->Navigate(QStringLiteral("about:blank")));
-    ASSERT_TRUE(w.pane->LoadHtml(TallPage("c", 900)));
-    ASSERT_TRUE(w.pane->Navigate(QStringLiteral("about:blank")));
-    ASSERT_TRUE(kit::WaitUntil([&] { return w.completed > before; }));
-    kit::Settle(w.pane);
-    EXPECT_EQ(w.completed, before + 1);
-    EXPECT_EQ(kit::Js(w.pane, "typeof written").toString(), "undefined");
-}
-
 // A written page is measured before its pictures are asked for; they come
 // afterwards, keep their addresses, and the pane follows the height they give.
 TEST(PageReplacement, AWrittenPagesPicturesStartOnceItIsMeasuredAndTheHeightFollowsThem)
