@@ -6,9 +6,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <dirent.h>
+#include <fstream>
 #include <functional>
+#include <map>
+#include <sstream>
 #include <thread>
 
 #include <unistd.h>
@@ -46,7 +51,73 @@ std::vector<TPortRequest> RunUntil(
                           paths, more);
 }
 
+// The command lines of every process below `root`, arguments joined by spaces.
+std::vector<std::string> DescendantCommandLines(pid_t root)
+{
+    std::map<pid_t, pid_t> parents;
+    if (DIR* proc = ::opendir("/proc")) {
+        while (const dirent* entry = ::readdir(proc)) {
+            const pid_t pid = std::atoi(entry->d_name);
+            std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+            std::string line;
+            if (pid <= 0 || !std::getline(stat, line) || line.rfind(')') == std::string::npos)
+                continue;
+            // pid (comm) state ppid ...: the name may hold anything but the last ')'.
+            std::istringstream rest(line.substr(line.rfind(')') + 1));
+            std::string state;
+            pid_t parent = 0;
+            rest >> state >> parent;
+            parents[pid] = parent;
+        }
+        ::closedir(proc);
+    }
+    std::vector<std::string> lines;
+    for (const auto& [pid, parent] : parents) {
+        pid_t up = parent;
+        while (up > 1 && up != root && parents.count(up))
+            up = parents[up];
+        if (up != root)
+            continue;
+        std::ifstream cmdline("/proc/" + std::to_string(pid) + "/cmdline");
+        std::string text((std::istreambuf_iterator<char>(cmdline)), std::istreambuf_iterator<char>());
+        std::replace(text.begin(), text.end(), '\0', ' ');
+        lines.push_back(text);
+    }
+    return lines;
+}
+
 } // namespace
+
+// The pages need one page process and the zygote it comes from; the engine's
+// second zygote, for helper processes that run without a sandbox, would sit
+// idle for the whole run and take about 8 MB.
+TEST(BlackBox, TheBrowserEngineRunsNoIdleHelperZygote)
+{
+    if (kPrimary == 0 || !PortFree(kPrimary))
+        GTEST_SKIP() << "the built-in primary address is not a free port on 127.0.0.1";
+    TPortServer primary;
+    ServeDemo(primary, kPrimary);
+    if (!primary.Listen(kPrimary))
+        GTEST_SKIP() << "the primary port " << kPrimary << " cannot be bound";
+    TClientProcess client;
+    ASSERT_TRUE(client.Start(Program("PALLIDO_TEST_CLIENT", PALLIDO_CLIENT)));
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(90);
+    while (!HasSuffix(primary.Requests(), "/pic/", "") && client.Running() &&
+           std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    ASSERT_TRUE(HasSuffix(primary.Requests(), "/pic/", "")) << "the first result page never asked for a picture";
+    const auto processes = DescendantCommandLines(client.Pid());
+    std::string all;
+    int zygotes = 0;
+    for (const auto& line : processes) {
+        all += line + "\n";
+        zygotes += line.find("--type=zygote") != std::string::npos;
+        EXPECT_EQ(line.find("--no-zygote-sandbox"), std::string::npos) << line;
+    }
+    // The zygote and the page process forked from it (which keeps its command line).
+    EXPECT_GE(zygotes, 1) << all;
+    client.Stop();
+}
 
 TEST(BlackBox, FirstRunAsksSoftwareInfoThenCategoriesAndTheFirstSearchSigned)
 {
