@@ -1,56 +1,65 @@
 #include "CategoryIcons.h"
 
-#include <QFont>
-#include <QPainter>
+#include <vector>
+
+static void InitIconSheets() { Q_INIT_RESOURCE(icon_sheets); }
 
 namespace pictures {
 
 namespace {
 
-// One emoji per root category, in the order of the root category table;
-// entry 0 stands for all categories.
-const char* const kCategoryEmoji[kCategoryIconCount] = {
-    "🗂️", // 所有类目
-    "👗", "📚", "👔", "👜", "💍", "👟", "🚗", "🎽", "🧣", "🎵",  // 1-10
-    "🏺", "👙", "👶", "✈️", "📷", "🎮", "🔌", "⌨️", "📡", "🖥️",  // 11-20
-    "💾", "🖨️", "🎁", "🍳", "🧴", "🛏️", "🖼️", "🍼", "🧷", "🧩",  // 21-30
-    "🥜", "🍱", "💊", "🎧", "📱", "📲", "🐧", "💻", "⚽", "⛺",  // 31-40
-    "🧸", "🗡️", "☎️", "🃏", "🛋️", "💐", "🔋", "💡", "⌚", "💄",  // 41-50
-    "👞", "👠", "💎", "👓", "🐶", "📦", "☕", "🌀", "💆", "📺",  // 51-60
-    "💅", "🎫", "🎡", "🛒", "🎸",                                // 61-65
-};
-
-const char* const kPageEmoji[kPageIconCount] = {"📂", "🏪", "📢", "🔥"};
-
-QPixmap Draw(const QString& emoji, int size, qreal ratio)
+// The whole ratio the sheets could hold a picture drawn at `ratio` for; 0
+// for any other ratio.
+int SheetRatio(qreal ratio)
 {
-    QPixmap pm = Blank(size, size, ratio);
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing, true);
-    p.setRenderHint(QPainter::SmoothPixmapTransform, true);
-    QFont f(QStringLiteral("Noto Color Emoji"));
-    f.setPixelSize(size - 2);
-    p.setFont(f);
-    p.drawText(QRect(0, 0, size, size), Qt::AlignCenter, emoji);
-    return pm;
+    for (const int carried : kIconSheetRatios)
+        if (ratio == carried)
+            return carried;
+    return 0;
+}
+
+// The sheet drawn at `ratio`, one of kIconSheetRatios; a null image for any
+// other.
+const QImage& Sheet(int ratio)
+{
+    static const std::vector<QImage> sheets = [] {
+        InitIconSheets();
+        std::vector<QImage> loaded;
+        for (const int carried : kIconSheetRatios)
+            loaded.emplace_back(QStringLiteral(":/icon-sheets/emoji-%1x.png").arg(carried));
+        return loaded;
+    }();
+    static const QImage none;
+    for (std::size_t i = 0; i < sheets.size(); ++i)
+        if (kIconSheetRatios[i] == ratio)
+            return sheets[i];
+    return none;
 }
 
 } // namespace
 
-QString CategoryEmoji(int index)
-{
-    if (index < 0 || index >= kCategoryIconCount)
-        return {};
-    return QString::fromUtf8(kCategoryEmoji[index]);
-}
+QImage CarriedIconSheet(qreal ratio) { return Sheet(SheetRatio(ratio)); }
 
-QPixmap CategoryIcon(int index, qreal ratio) { return Draw(CategoryEmoji(index), 16, ratio); }
+QPixmap CategoryIcon(int index, qreal ratio)
+{
+    const int whole = SheetRatio(ratio);
+    if (whole && index >= 0 && index < kCategoryIconCount) {
+        QPixmap pm = IconFromSheet(Sheet(whole), index, whole);
+        if (!pm.isNull())
+            return pm;
+    }
+    return DrawCategoryIcon(index, ratio);
+}
 
 QPixmap PageIcon(int page, qreal ratio)
 {
-    if (page < 0 || page >= kPageIconCount)
-        return Draw(QString(), 16, ratio);
-    return Draw(QString::fromUtf8(kPageEmoji[page]), 16, ratio);
+    const int whole = SheetRatio(ratio);
+    if (whole && page >= 0 && page < kPageIconCount) {
+        QPixmap pm = IconFromSheet(Sheet(whole), kCategoryIconCount + page, whole);
+        if (!pm.isNull())
+            return pm;
+    }
+    return DrawPageIcon(page, ratio);
 }
 
 } // namespace pictures

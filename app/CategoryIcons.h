@@ -1,22 +1,22 @@
 #pragma once
-// Small 16 x 16 pictures drawn from the colour emoji font: the 66 icons of
-// the category tree (icon k shows root category k, icon 0 all categories)
-// and the four page icons of the left notebook, drawn at the device pixel
-// ratio given (by default the screens' highest).
+// The category tree's icons and the left notebook's page icons (see
+// EmojiPictures.h), at the device pixel ratio given (by default the
+// screens' highest): taken from the icon sheets drawn when the program was
+// built where one was drawn at that ratio, drawn from the emoji font
+// otherwise.
 
-#include <QPixmap>
-#include <QString>
-
-#include "Pictures.h"
+#include "EmojiPictures.h"
 
 namespace pictures {
 
-inline constexpr int kCategoryIconCount = 66;
-inline constexpr int kPageIconCount = 4;
+// The pixel ratios the build draws icon sheets for.
+inline constexpr int kIconSheetRatios[] = {1, 2};
 
-// The emoji drawn for category icon k (0..65); empty outside the range.
-QString CategoryEmoji(int index);
 QPixmap CategoryIcon(int index, qreal ratio = ScreenRatio());
 QPixmap PageIcon(int page, qreal ratio = ScreenRatio());
+
+// The icon sheet the program carries for `ratio`; a null image for a ratio
+// it carries none for.
+QImage CarriedIconSheet(qreal ratio);
 
 } // namespace pictures

@@ -3,6 +3,8 @@
 // and the panes render at the screen's ratio. The suite runs these once at
 // the screen's own ratio and once more with QT_SCALE_FACTOR=2.
 
+#include <algorithm>
+
 #include <QComboBox>
 #include <QGuiApplication>
 #include <QTreeWidget>
@@ -28,6 +30,24 @@ int Edges(const QPixmap& pm)
     return edges;
 }
 
+// The largest difference of any colour channel between two pictures of one
+// size; 256 when their sizes differ.
+int Difference(const QImage& a, const QImage& b)
+{
+    if (a.size() != b.size())
+        return 256;
+    const QImage x = a.convertToFormat(QImage::Format_ARGB32);
+    const QImage y = b.convertToFormat(QImage::Format_ARGB32);
+    int most = 0;
+    for (int row = 0; row < x.height(); ++row)
+        for (int col = 0; col < x.width(); ++col) {
+            const QRgb p = x.pixel(col, row), q = y.pixel(col, row);
+            most = std::max({most, qAbs(qRed(p) - qRed(q)), qAbs(qGreen(p) - qGreen(q)),
+                             qAbs(qBlue(p) - qBlue(q)), qAbs(qAlpha(p) - qAlpha(q))});
+        }
+    return most;
+}
+
 void ExpectDrawnAt(const QPixmap& pm, QSize logical, qreal ratio, const char* what)
 {
     EXPECT_DOUBLE_EQ(pm.devicePixelRatio(), ratio) << what;
@@ -42,6 +62,34 @@ qreal ExpectedRatio()
 }
 
 } // namespace
+
+// The emoji icons come from sheets drawn when the program was built; they
+// must be what the emoji font draws now, cell by cell, and a ratio the
+// program carries no sheet for must still get its icons, drawn.
+TEST(HiDpi, TheCarriedIconSheetsHoldWhatTheEmojiFontDraws)
+{
+    for (const int ratio : pictures::kIconSheetRatios) {
+        const QImage carried = pictures::CarriedIconSheet(ratio);
+        ASSERT_FALSE(carried.isNull()) << "no icon sheet carried for ratio " << ratio;
+        EXPECT_LE(Difference(carried, pictures::DrawIconSheet(ratio)), 2) << ratio;
+        for (const int i : {0, 7, pictures::kCategoryIconCount - 1}) {
+            const QPixmap icon = pictures::CategoryIcon(i, ratio);
+            ExpectDrawnAt(icon, QSize(16, 16), ratio, "category");
+            EXPECT_LE(Difference(icon.toImage(), pictures::DrawCategoryIcon(i, ratio).toImage()), 2) << i;
+        }
+        const QPixmap page = pictures::PageIcon(3, ratio);
+        ExpectDrawnAt(page, QSize(16, 16), ratio, "page");
+        EXPECT_LE(Difference(page.toImage(), pictures::DrawPageIcon(3, ratio).toImage()), 2);
+    }
+    EXPECT_TRUE(pictures::CarriedIconSheet(1.5).isNull());
+    EXPECT_LE(Difference(pictures::CategoryIcon(7, 1.5).toImage(), pictures::DrawCategoryIcon(7, 1.5).toImage()), 2);
+    // Outside the ranges: an empty icon, as before.
+    EXPECT_EQ(pictures::PageIcon(4, 2.0).size(), QSize(32, 32));
+    EXPECT_TRUE(pictures::CategoryIcon(-1, 1.0).toImage() == pictures::Blank(16, 16, 1.0).toImage());
+    // A sheet too small for a cell hands out no picture rather than a cut one.
+    EXPECT_TRUE(pictures::IconFromSheet(QImage(40, 16, QImage::Format_ARGB32), 2, 1).isNull());
+    EXPECT_TRUE(pictures::IconFromSheet(QImage(48, 8, QImage::Format_ARGB32), 0, 1).isNull());
+}
 
 TEST(HiDpi, PicturesAreDrawnAtTheRatioTheyAreGivenWithTheSameLogicalSize)
 {
