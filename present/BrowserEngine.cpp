@@ -3,6 +3,9 @@
 #include <QCoreApplication>
 #include <QByteArray>
 
+#include <malloc.h>
+#include <utility>
+
 #include "PageStore.h"
 #include "PaneScripts.h"
 
@@ -19,10 +22,29 @@ QByteArray EngineFlags()
     return QByteArrayLiteral("--renderer-process-limit=1 --no-unsandboxed-zygote --js-flags=--expose-gc-as=") + kCollectorName;
 }
 
+// The C library gives each thread that allocates its own heap, up to eight
+// per core; the engine's many threads then keep memory that was freed in
+// heaps no other thread can reuse. One heap per process keeps the memory of
+// the client and of the page process about 5 MB lower after a few dozen
+// result pages, at no measurable cost to the page time. The engine's
+// processes take the limit from the environment they start with; programs
+// the user starts from here (browser, calculator) must not.
+bool arenaLimitInEnvironment = false;
+
+void LimitMallocArenas()
+{
+    if (qEnvironmentVariableIsSet("MALLOC_ARENA_MAX"))
+        return;
+    mallopt(M_ARENA_MAX, 1);
+    qputenv("MALLOC_ARENA_MAX", "1");
+    arenaLimitInEnvironment = true;
+}
+
 } // namespace
 
 void PrepareBrowserPanes()
 {
+    LimitMallocArenas();
     RegisterPageScheme();
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     // Flags already in the environment come last, so they win where both set
@@ -36,4 +58,10 @@ void PrepareBrowserPanes()
     // told otherwise; it still builds their accessible tree only while an
     // assistive technology listens.
     qputenv("QTWEBENGINE_ENABLE_LINUX_ACCESSIBILITY", "1");
+}
+
+void BrowserEngineStarted()
+{
+    if (std::exchange(arenaLimitInEnvironment, false))
+        qunsetenv("MALLOC_ARENA_MAX");
 }

@@ -2,6 +2,7 @@
 
 #include <QWebEngineSettings>
 
+#include "BrowserEngine.h"
 #include "IdleCollector.h"
 #include "PageStore.h"
 #include "RequestFilter.h"
@@ -16,6 +17,7 @@ constexpr int kHttpCacheBytes = 16 * 1024 * 1024;
 TPaneProfile::TPaneProfile(QObject* parent)
     : QWebEngineProfile(parent), FPages(new TPageStore(this)), FCollector(new TIdleCollector(this))
 {
+    BrowserEngineStarted();
     setHttpCacheType(QWebEngineProfile::MemoryHttpCache);
     setHttpCacheMaximumSize(kHttpCacheBytes);
     setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);

@@ -51,8 +51,21 @@ std::vector<TPortRequest> RunUntil(
                           paths, more);
 }
 
-// The command lines of every process below `root`, arguments joined by spaces.
-std::vector<std::string> DescendantCommandLines(pid_t root)
+std::string ReadProcFile(pid_t pid, const char* name)
+{
+    std::ifstream in("/proc/" + std::to_string(pid) + "/" + name);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::replace(text.begin(), text.end(), '\0', ' ');
+    return text;
+}
+
+struct TProcessLines {
+    std::string commandLine, environment;
+};
+
+// The command line and environment of every process below `root`, each as
+// one line of space-separated entries.
+std::vector<TProcessLines> DescendantProcesses(pid_t root)
 {
     std::map<pid_t, pid_t> parents;
     if (DIR* proc = ::opendir("/proc")) {
@@ -71,17 +84,13 @@ std::vector<std::string> DescendantCommandLines(pid_t root)
         }
         ::closedir(proc);
     }
-    std::vector<std::string> lines;
+    std::vector<TProcessLines> lines;
     for (const auto& [pid, parent] : parents) {
         pid_t up = parent;
         while (up > 1 && up != root && parents.count(up))
             up = parents[up];
-        if (up != root)
-            continue;
-        std::ifstream cmdline("/proc/" + std::to_string(pid) + "/cmdline");
-        std::string text((std::istreambuf_iterator<char>(cmdline)), std::istreambuf_iterator<char>());
-        std::replace(text.begin(), text.end(), '\0', ' ');
-        lines.push_back(text);
+        if (up == root)
+            lines.push_back({ReadProcFile(pid, "cmdline"), " " + ReadProcFile(pid, "environ")});
     }
     return lines;
 }
@@ -90,8 +99,9 @@ std::vector<std::string> DescendantCommandLines(pid_t root)
 
 // The pages need one page process and the zygote it comes from; the engine's
 // second zygote, for helper processes that run without a sandbox, would sit
-// idle for the whole run and take about 8 MB.
-TEST(BlackBox, TheBrowserEngineRunsNoIdleHelperZygote)
+// idle for the whole run and take about 8 MB. Each of the engine's processes
+// allocates from one heap.
+TEST(BlackBox, TheBrowserEngineRunsNoIdleHelperZygoteAndOneHeapPerProcess)
 {
     if (kPrimary == 0 || !PortFree(kPrimary))
         GTEST_SKIP() << "the built-in primary address is not a free port on 127.0.0.1";
@@ -106,13 +116,14 @@ TEST(BlackBox, TheBrowserEngineRunsNoIdleHelperZygote)
            std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     ASSERT_TRUE(HasSuffix(primary.Requests(), "/pic/", "")) << "the first result page never asked for a picture";
-    const auto processes = DescendantCommandLines(client.Pid());
+    const auto processes = DescendantProcesses(client.Pid());
     std::string all;
     int zygotes = 0;
-    for (const auto& line : processes) {
-        all += line + "\n";
-        zygotes += line.find("--type=zygote") != std::string::npos;
-        EXPECT_EQ(line.find("--no-zygote-sandbox"), std::string::npos) << line;
+    for (const auto& process : processes) {
+        all += process.commandLine + "\n";
+        zygotes += process.commandLine.find("--type=zygote") != std::string::npos;
+        EXPECT_EQ(process.commandLine.find("--no-zygote-sandbox"), std::string::npos) << process.commandLine;
+        EXPECT_NE(process.environment.find(" MALLOC_ARENA_MAX=1 "), std::string::npos) << process.commandLine;
     }
     // The zygote and the page process forked from it (which keeps its command line).
     EXPECT_GE(zygotes, 1) << all;

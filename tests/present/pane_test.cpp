@@ -325,3 +325,13 @@ TEST_F(PaneTest, CounterPaneLoadsTheCounterPage)
     EXPECT_EQ(server.RequestCount("/taobao/III/count.html"), 1u);
     EXPECT_TRUE(launcher.calls.empty());
 }
+
+// The engine's processes start with a limit of one allocation heap in their
+// environment; once they run, programs started from the client (the user's
+// browser, the calculator) must not inherit it.
+TEST_F(PaneTest, TheEnginesHeapLimitLeavesTheEnvironmentOnceItsProcessesRun)
+{
+    TPaneWindow w(TPaneKind::Result);
+    ASSERT_TRUE(kit::Start(w));
+    EXPECT_FALSE(qEnvironmentVariableIsSet("MALLOC_ARENA_MAX"));
+}
