@@ -275,9 +275,11 @@ private:
     std::optional<std::string> pendingSellerList_;
     QTimer* sellerListQuiet_ = nullptr;
     QTimer* sellerListDeadline_ = nullptr;
-    // The seller panes' start documents and the counter page wait for the
-    // first result page (see InitBrowserPanes).
+    // The seller list's start document and the counter page wait for the
+    // first result page (see InitBrowserPanes), the seller item pane's start
+    // document for its first page (see LoadHtml).
     bool sellerBlanksPending_ = false;
+    bool shopBlankPending_ = false;
     bool counterPending_ = false;
     // What the running search was started for, taken with its conditions.
     // The tab strip and the tree stay usable while it runs, so its outcome

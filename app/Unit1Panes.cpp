@@ -37,12 +37,13 @@ void TForm1::StartBlankDocuments()
     // answered.
     StartBlankDocument(web);
     sellerBlanksPending_ = true;
+    shopBlankPending_ = true;
 }
 
 void TForm1::InitBrowserPanes()
 {
     // All panes share one page process, which is still starting now: the
-    // seller panes' start documents and the counter page follow once the
+    // seller list's start document and the counter page follow once the
     // result pane's first document is complete (or a seller pane is used
     // first, or after a few seconds), so they never hold up the first
     // result tab.
@@ -55,10 +56,8 @@ void TForm1::InitBrowserPanes()
 
 void TForm1::StartLaterDocuments()
 {
-    if (std::exchange(sellerBlanksPending_, false)) {
+    if (std::exchange(sellerBlanksPending_, false))
         StartBlankDocument(web2);
-        StartBlankDocument(webShop);
-    }
     if (std::exchange(counterPending_, false))
         NavigatePane(webCount, BaseUrl + "taobao/III/count.html");
 }
@@ -67,6 +66,11 @@ void TForm1::LoadHtml(TBrowserPane* pane, const std::string& ansiHtml)
 {
     if (pane && (pane == web2 || pane == webShop))
         StartLaterDocuments();
+    // The seller item pane stays hidden until a seller's items are first
+    // shown; its start document, a page of its own in the page process (about
+    // 2.5 MB), waits until then.
+    if (pane == webShop && std::exchange(shopBlankPending_, false))
+        StartBlankDocument(webShop);
     if (pane)
         pane->LoadHtml(ansiHtml);
 }

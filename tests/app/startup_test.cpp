@@ -79,7 +79,7 @@ TEST_F(TFormTest, StartUpAsksSoftwareInfoFirstThenCategoriesAndSearchAllCategori
 // The panes share one page process: the first result page goes first, the
 // counter page and the seller panes' start documents follow it, and a seller
 // pane used before then gets its start document at once.
-TEST_F(TFormTest, TheCounterPageAndTheSellerPanesWaitForTheFirstResultPage)
+TEST_F(TFormTest, TheCounterPageAndTheSellerListWaitForTheFirstResultPageTheSellerItemPaneForItsOwn)
 {
     StartForm();
     ASSERT_TRUE(WaitUntil([this] { return server.RequestCount("/taobao/III/count.html") == 1; }));
@@ -91,7 +91,11 @@ TEST_F(TFormTest, TheCounterPageAndTheSellerPanesWaitForTheFirstResultPage)
         return seen.size();
     };
     EXPECT_LT(first("/pic/"), first("/taobao/III/count.html"));
-    EXPECT_TRUE(WaitUntil([this] { return form->web2->DocumentSerial() > 0 && form->webShop->DocumentSerial() > 0; }));
+    EXPECT_TRUE(WaitUntil([this] { return form->web2->DocumentSerial() > 0; }));
+    // Nothing has been shown in the seller item pane: it has no page yet.
+    EXPECT_TRUE(WaitIdle());
+    EXPECT_EQ(form->webShop->DocumentSerial(), 0u);
+    EXPECT_FALSE(form->webShop->AwaitingComplete());
     form.reset();
 
     StartForm(false);
