@@ -8,19 +8,8 @@ namespace pictures {
 
 namespace {
 
-// The whole ratio the sheets could hold a picture drawn at `ratio` for; 0
-// for any other ratio.
-int SheetRatio(qreal ratio)
-{
-    for (const int carried : kIconSheetRatios)
-        if (ratio == carried)
-            return carried;
-    return 0;
-}
-
-// The sheet drawn at `ratio`, one of kIconSheetRatios; a null image for any
-// other.
-const QImage& Sheet(int ratio)
+// The sheet carried for `ratio`; a null image for a ratio with none.
+const QImage& Sheet(qreal ratio)
 {
     static const std::vector<QImage> sheets = [] {
         InitIconSheets();
@@ -36,29 +25,30 @@ const QImage& Sheet(int ratio)
     return none;
 }
 
+// Cell `cell` of the sheet carried for `ratio`; a null picture without one.
+QPixmap CarriedIcon(int cell, qreal ratio)
+{
+    const QImage& sheet = Sheet(ratio);
+    return sheet.isNull() ? QPixmap() : IconFromSheet(sheet, cell, qRound(ratio));
+}
+
 } // namespace
 
-QImage CarriedIconSheet(qreal ratio) { return Sheet(SheetRatio(ratio)); }
+QImage CarriedIconSheet(qreal ratio) { return Sheet(ratio); }
 
 QPixmap CategoryIcon(int index, qreal ratio)
 {
-    const int whole = SheetRatio(ratio);
-    if (whole && index >= 0 && index < kCategoryIconCount) {
-        QPixmap pm = IconFromSheet(Sheet(whole), index, whole);
-        if (!pm.isNull())
+    if (index >= 0 && index < kCategoryIconCount)
+        if (QPixmap pm = CarriedIcon(index, ratio); !pm.isNull())
             return pm;
-    }
     return DrawCategoryIcon(index, ratio);
 }
 
 QPixmap PageIcon(int page, qreal ratio)
 {
-    const int whole = SheetRatio(ratio);
-    if (whole && page >= 0 && page < kPageIconCount) {
-        QPixmap pm = IconFromSheet(Sheet(whole), kCategoryIconCount + page, whole);
-        if (!pm.isNull())
+    if (page >= 0 && page < kPageIconCount)
+        if (QPixmap pm = CarriedIcon(kCategoryIconCount + page, ratio); !pm.isNull())
             return pm;
-    }
     return DrawPageIcon(page, ratio);
 }
 
