@@ -18,6 +18,7 @@
 #include <QElapsedTimer>
 #include <QPushButton>
 #include <QTabBar>
+#include <QTimer>
 #include <algorithm>
 #include <cstdio>
 #include <map>
@@ -33,14 +34,20 @@
 
 namespace {
 
+// Runs the event loop until `done` holds. The loop sleeps while no event
+// is due, as the program's own does; a tick wakes it now and then to look
+// at `done`. (Spinning without sleeping would take a core from the page
+// process and the browser threads.)
 bool SpinUntil(const std::function<bool()>& done, int ms = 20000)
 {
     QElapsedTimer timer;
     timer.start();
+    QTimer tick;
+    tick.start(2);
     while (!done()) {
         if (timer.elapsed() > ms)
             return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
     }
     return true;
 }
