@@ -69,7 +69,7 @@ TBrowserPane::TBrowserPane(TPaneKind kind, TPaneProfile* profile, QWidget* paren
     : QWebEngineView(parent), FKind(kind), FPage(MakePage(kind, profile, this)), FProfile(profile),
       FOwner(profile->Pages()->NewOwner())
 {
-    FPage->scripts().insert(ViewportScript());
+    FPage->scripts().insert(ViewportScript(kind == TPaneKind::Result));
     FPage->scripts().insert(AnchorCollectionScript());
     FPage->scripts().insert(ReadyScript(TPanePage::ScriptToken()));
     if (IsHooked(kind))
@@ -161,7 +161,7 @@ void TBrowserPane::ReplaceOwnPage(QByteArray page)
     FPage->runJavaScript(
         ReplaceDocumentSource(html, TPanePage::ScriptToken(), serial, hooks), QWebEngineScript::ApplicationWorld,
         [this, alive = FAlive, serial](const QVariant& result) {
-                    if (!*alive || FLoadSerial != serial)
+            if (!*alive || FLoadSerial != serial)
                 return;
             const QVariantList values = result.toList();
             const int height = values.size() == 2 ? values[0].toInt() : -1;

@@ -15,10 +15,10 @@ QWebEngineScript MakeScript(const QString& name, quint32 world, const QString& s
 
 } // namespace
 
-QWebEngineScript ViewportScript()
+QWebEngineScript ViewportScript(bool itemsOnDemand)
 {
     return MakeScript(QStringLiteral("pallido-viewport"), QWebEngineScript::ApplicationWorld,
-                      QStringLiteral(R"JS((function () {
+                      QStringLiteral(R"JS((function (itemsOnDemand) {
   try {
     var sheet = new CSSStyleSheet();
     var rules = 'html { overflow: hidden !important; }' +
@@ -41,11 +41,21 @@ QWebEngineScript ViewportScript()
       rules += '.div_pic p { position: absolute; top: 0; left: 0; right: 0; bottom: 0; margin: 0;' +
                ' display: flex; align-items: center; justify-content: center; }' +
                '.div_pic img { position: static; }';
+      if (itemsOnDemand) {
+        // Every item box of the result pages has a set height, so an item
+        // far from the shown part can wait to be laid out and painted until
+        // it comes near, and the page keeps its height. What an item shows
+        // beyond its box is still painted; the last row (up to twelve items)
+        // is always laid out, so that it still counts into the page's height.
+        rules += '.li { content-visibility: auto; overflow-clip-margin: 200px; }' +
+                 'body > .li:nth-last-child(-n+12), body > .item:last-child > .li' +
+                 ' { content-visibility: visible; }';
+      }
     }
     sheet.replaceSync(rules);
     document.adoptedStyleSheets = document.adoptedStyleSheets.concat([sheet]);
   } catch (e) {}
-})();)JS"));
+})(%1);)JS").arg(itemsOnDemand ? QStringLiteral("true") : QStringLiteral("false")));
 }
 
 QWebEngineScript AnchorCollectionScript()

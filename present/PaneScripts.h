@@ -6,8 +6,11 @@
 
 // Hides the document's own scroll bars and stops native scrolling (wheel,
 // keys, dragging); script scrolling still works. On generated pages it also
-// centres the pictures in their frames. Runs in an isolated world.
-QWebEngineScript ViewportScript();
+// centres the pictures in their frames. With `itemsOnDemand` (result
+// pages, whose item boxes all have set heights) the items far outside the
+// pane are laid out and painted only as they come near it. Runs in an
+// isolated world.
+QWebEngineScript ViewportScript(bool itemsOnDemand = false);
 
 // Makes `click_url` the collection of anchors with that id, in document
 // order, also when the page holds only one of them (the engine would name

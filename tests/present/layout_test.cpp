@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QImage>
 #include <QWebEngineScript>
 
 #include "PageRender.h"
@@ -141,4 +142,56 @@ TEST(PageLayout, GeneratedPageCompletesBeforeItsPicturesAndTheBarFollowsTheirSiz
     EXPECT_EQ(w.bar->MaxPosition(), w.pane->DocumentHeight() - 583 + 1);
     EXPECT_EQ(w.bar->Position(), 300); // the reader keeps the place
     EXPECT_EQ(w.completed, 2);         // no second completion
+}
+
+TEST(PageLayout, ResultPagesLayFarItemsOutLaterWithTheSameLookAndHeight)
+{
+    // The result pane lays out and paints the items far below what it shows
+    // only as they come near; a seller pane lays out everything at once. The
+    // same page must come out the same in both, and the last row, whose
+    // seller lines reach below the item boxes, must still count into the
+    // page's height.
+    TPictureServer pictures;
+    for (const int width : {651, 1600}) {
+        for (const int view : {0, 1}) {
+            const std::string page = BuildResultPage(SampleResultRows(pictures.Base(), 40), view);
+            TPaneWindow result(TPaneKind::Result, width, 583);
+            TPaneWindow seller(TPaneKind::SellerPage, width, 583);
+            for (TPaneWindow* w : {&result, &seller}) {
+                ASSERT_TRUE(kit::Start(*w));
+                ASSERT_TRUE(kit::Load(*w, page));
+                ASSERT_TRUE(kit::WaitForPictures(w->pane));
+            }
+            const auto contentVisibility = [&](const QString& which) {
+                return kit::Js(result.pane,
+                               QStringLiteral("getComputedStyle(document.querySelector('%1')).contentVisibility")
+                                   .arg(which),
+                               QWebEngineScript::ApplicationWorld)
+                    .toString();
+            };
+            EXPECT_EQ(contentVisibility(QStringLiteral(".li")), QStringLiteral("auto"));
+            EXPECT_EQ(contentVisibility(view == 0 ? QStringLiteral(".li:last-child")
+                                                  : QStringLiteral(".item:last-child > .li")),
+                      QStringLiteral("visible"));
+
+            const QVariantList boxes = Boxes(seller.pane, ".li");
+            ASSERT_EQ(boxes.size(), 40);
+            if (view == 0) { // the seller lines of the last row reach below its boxes
+                EXPECT_GT(seller.pane->DocumentHeight(), Bottom(boxes.back()) + 6);
+            }
+            EXPECT_EQ(result.pane->DocumentHeight(), seller.pane->DocumentHeight()) << width << " " << view;
+
+            // What the pane shows, at the top and at the bottom of the page.
+            for (const int dy : {0, 100000}) {
+                for (TPaneWindow* w : {&result, &seller}) {
+                    w->pane->ScrollBy(dy);
+                    kit::Settle(w->pane);
+                    kit::WaitForFrames(w->pane);
+                }
+                EXPECT_EQ(kit::ScrollY(result.pane), kit::ScrollY(seller.pane));
+                EXPECT_TRUE(result.pane->grab().toImage() == seller.pane->grab().toImage())
+                    << width << " " << view << " " << dy;
+            }
+        }
+    }
 }
