@@ -178,7 +178,8 @@ void TBrowserPane::ReplaceOwnPage(QByteArray page)
         });
     // Queued behind the write, so it runs right after it, before anything
     // asked of the page later.
-    FPage->runJavaScript(StartPicturesSource(TPanePage::ScriptToken(), serial), QWebEngineScript::ApplicationWorld);
+    FPage->runJavaScript(StartPicturesSource(TPanePage::ScriptToken(), serial, FFarPicturesDelayMs),
+                         QWebEngineScript::ApplicationWorld);
 }
 
 void TBrowserPane::OnOwnContentLoaded(quint64 serial)

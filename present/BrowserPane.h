@@ -57,6 +57,13 @@ public:
     // called when another document replaces this one first or `context` dies.
     void MeasureDocument(QObject* context, std::function<void(int height)> done);
 
+    // A written page's pictures near the shown part are asked for at once,
+    // the others as the reader scrolls towards them or this long after the
+    // page was written (a reader paging on quickly does not wait for
+    // pictures never looked at).
+    static constexpr int kFarPicturesDelayMs = 250;
+    void SetFarPicturesDelay(int ms) { FFarPicturesDelayMs = ms; }
+
     // Scrolls the document by `dy` pixels (window.scrollBy).
     void ScrollBy(int dy);
     // Opens an address (8-bit text) the way a page's window.open does: in the
@@ -126,4 +133,5 @@ private:
     quint64 FWriteSerial = 0;
     bool FWriteCompleted = false;
     quint64 FLoadedWrite = 0;
+    int FFarPicturesDelayMs = kFarPicturesDelayMs;
 };

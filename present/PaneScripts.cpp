@@ -171,23 +171,57 @@ QString HoldPictures(QString html)
                         QStringLiteral("<img %1=\"").arg(QLatin1String(kHeldPictureAttribute)));
 }
 
-QString StartPicturesSource(const QString& token, quint64 serial)
+QString StartPicturesSource(const QString& token, quint64 serial, int farDelayMs)
 {
-    return QStringLiteral(R"JS((function (token, serial, held) {
-  var pending = 1;
+    return QStringLiteral(R"JS((function (token, serial, held, laterMs) {
+  var pending = 1, later = [], timer = 0;
   function arrived() { if (--pending === 0) console.log(token + 'loaded ' + serial); }
-  Array.prototype.forEach.call(document.images, function (img) {
-    var source = img.getAttribute(held);
-    if (source !== null) {
-      img.removeAttribute(held);
-      img.setAttribute('src', source);
-    }
-    if (img.complete) return;
-    ++pending;
+  function listen(img) {
     img.addEventListener('load', arrived, { once: true });
     img.addEventListener('error', arrived, { once: true });
+  }
+  function start(img) {
+    img.setAttribute('src', img.getAttribute(held));
+    img.removeAttribute(held);
+    if (img.complete) arrived(); else listen(img);
+  }
+  // Within a pane's height of what the pane shows; an item's own box stands
+  // for its picture, whose place may not be laid out yet.
+  function near(img) {
+    var box = (img.closest('.li') || img).getBoundingClientRect();
+    return box.top < 2 * innerHeight && box.bottom > -innerHeight;
+  }
+  function startNear(all) {
+    later = later.filter(function (img) {
+      if (!img.isConnected) return false;
+      if (!all && !near(img)) return true;
+      start(img);
+      return false;
+    });
+    if (later.length) return;
+    clearTimeout(timer);
+    removeEventListener('scroll', onScroll);
+  }
+  function onScroll() { startNear(false); }
+  Array.prototype.forEach.call(document.images, function (img) {
+    if (img.hasAttribute(held)) {
+      ++pending;
+      later.push(img);
+    } else if (!img.complete) {
+      ++pending;
+      listen(img);
+    }
   });
+  // The pictures near the shown part start now, the others as the reader
+  // scrolls towards them or once the page has been shown for a moment: a
+  // reader paging on quickly is not held up by pictures never looked at.
+  startNear(false);
+  if (later.length) {
+    timer = setTimeout(function () { startNear(true); }, laterMs);
+    addEventListener('scroll', onScroll);
+  }
   arrived();
-})(%1, %2, %3);)JS")
-        .arg(JsStringLiteral(token), QString::number(serial), JsStringLiteral(QLatin1String(kHeldPictureAttribute)));
+})(%1, %2, %3, %4);)JS")
+        .arg(JsStringLiteral(token), QString::number(serial), JsStringLiteral(QLatin1String(kHeldPictureAttribute)),
+             QString::number(farDelayMs));
 }

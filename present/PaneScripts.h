@@ -49,11 +49,13 @@ QString ReplaceDocumentSource(const QString& html, const QString& token, quint64
 
 // A written page's pictures wait until it has been measured: `html` with
 // every picture's source held in another attribute, and a script, run after
-// the one that wrote the page, that starts them all and reports
-// "loaded <serial>" once every picture of the page has arrived or failed.
+// the one that wrote the page, that starts them and reports "loaded <serial>"
+// once every picture of the page has arrived or failed. The pictures within
+// a pane's height of the shown part start at once, the others as the reader
+// scrolls towards them or `farDelayMs` later, whichever comes first.
 inline constexpr char kHeldPictureAttribute[] = "data-pallido-src";
 QString HoldPictures(QString html);
-QString StartPicturesSource(const QString& token, quint64 serial);
+QString StartPicturesSource(const QString& token, quint64 serial, int farDelayMs);
 
 // The name under which the page process offers its script collector (see
 // BrowserEngine), and a script that starts a full collection in the

@@ -13,6 +13,7 @@
 #include <QWebEngineScript>
 
 #include "PaneProfile.h"
+#include "PaneScripts.h"
 
 namespace kit {
 
@@ -201,7 +202,9 @@ bool WaitForPictures(TBrowserPane* pane)
 {
     return WaitUntil([&] {
         return Js(pane,
-                  QStringLiteral("Array.prototype.every.call(document.images, function (i) { return i.complete; })"),
+                  QStringLiteral("Array.prototype.every.call(document.images, function (i) {"
+                                 "  return i.complete && !i.hasAttribute('%1'); })")
+                      .arg(QLatin1String(kHeldPictureAttribute)),
                   QWebEngineScript::ApplicationWorld)
             .toBool();
     });

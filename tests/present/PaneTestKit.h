@@ -70,9 +70,9 @@ int ScrollY(TBrowserPane* pane);
 // Lets queued page work finish (a few script round trips).
 void Settle(TBrowserPane* pane);
 
-// Waits until every picture of the page has loaded or failed. A picture that
-// arrives later changes the layout, so a point taken before then can miss
-// what it was taken for.
+// Waits until every picture of the page has been asked for and has loaded or
+// failed. A picture that arrives later changes the layout, so a point taken
+// before then can miss what it was taken for.
 bool WaitForPictures(TBrowserPane* pane);
 
 } // namespace kit

@@ -5,12 +5,15 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QElapsedTimer>
 #include <QWebEnginePage>
 #include <QWebEngineScript>
 
 #include "IdleCollector.h"
+#include "PageRender.h"
 #include "PaneScripts.h"
 #include "PaneTestKit.h"
+#include "SampleRows.h"
 #include "TestServer.h"
 #include "codepage.h"
 
@@ -23,6 +26,30 @@ std::string TallPage(const char* id, int height)
     return std::string("<body style='margin:0'><div id=") + id + " style='height:" + std::to_string(height) + "px'>" +
            Ansi("第") + id + "</div><script>var written = '" + id + "';</script></body>";
 }
+
+// A result page of 40 items whose pictures are "/<name>N.jpg_160x160.jpg",
+// each served by `server`.
+std::string PictureGrid(TTestServer& server, const std::string& name)
+{
+    TResultRows rows = SampleResultRows(server.BaseUrl(), 40);
+    for (int i = 0; i < 40; ++i) {
+        rows[i].pic_url = server.BaseUrl() + name + std::to_string(i) + ".jpg";
+        server.Set("/" + name + std::to_string(i) + ".jpg_160x160.jpg", kit::Picture(160));
+    }
+    return BuildResultGridPage(rows);
+}
+
+// Which of the 40 pictures of a grid page the server was asked for.
+std::vector<int> Asked(const TTestServer& server, const std::string& name)
+{
+    std::vector<int> asked;
+    for (int i = 0; i < 40; ++i)
+        if (server.RequestCount("/" + name + std::to_string(i) + ".jpg_160x160.jpg") > 0)
+            asked.push_back(i);
+    return asked;
+}
+
+bool Has(const std::vector<int>& v, int i) { return std::find(v.begin(), v.end(), i) != v.end(); }
 
 } // namespace
 
@@ -95,6 +122,62 @@ TEST(PageReplacement, AWrittenPagesPicturesStartOnceItIsMeasuredAndTheHeightFoll
     EXPECT_LT(w.pane->DocumentHeight(), 900);
     ASSERT_TRUE(kit::WaitUntil([&] { return resized == 2; }));
     EXPECT_GE(w.pane->DocumentHeight(), 900);
+}
+
+// The pictures near what the pane shows are asked for first; the others
+// once the reader scrolls towards them or a moment later, and never for a
+// page that was written over before then.
+TEST(PageReplacement, NearPicturesComeFirstAndPagesPagedPastLeaveTheirFarOnesUnasked)
+{
+    TTestServer server;
+    TPaneWindow w(TPaneKind::Result, 651, 583); // three items a row, about two rows shown
+    ASSERT_TRUE(kit::Start(w));
+    ASSERT_TRUE(kit::Load(w, TallPage("a", 300)));
+    w.pane->SetFarPicturesDelay(3600 * 1000); // only scrolling starts them
+
+    ASSERT_TRUE(kit::Load(w, PictureGrid(server, "b")));
+    kit::WaitForFrames(w.pane);
+    kit::WaitUntil([] { return false; }, 300); // the engine asks for a few at a time
+    const std::vector<int> near = Asked(server, "b");
+    for (int i = 0; i < 6; ++i) // on screen
+        EXPECT_TRUE(Has(near, i)) << i;
+    for (int i = 15; i < 40; ++i) // rows 6 to 14
+        EXPECT_FALSE(Has(near, i)) << i;
+    EXPECT_LE(near.size(), 15u);
+
+    // Scrolling down starts the ones it comes near, and only those.
+    w.pane->ScrollBy(3000); // rows 10 and 11 shown
+    const auto rowsTenAndElevenAsked = [&] {
+        const std::vector<int> asked = Asked(server, "b");
+        for (int i = 27; i < 36; ++i)
+            if (!Has(asked, i))
+                return false;
+        return true;
+    };
+    EXPECT_TRUE(kit::WaitUntil(rowsTenAndElevenAsked));
+    kit::Settle(w.pane);
+    for (int i = 15; i < 18; ++i) // row 6, near neither the top nor where the pane went
+        EXPECT_FALSE(Has(Asked(server, "b"), i)) << i;
+
+    // Written over before its far pictures were asked for: they never are
+    // (when the machine kept up with the pages).
+    w.pane->SetFarPicturesDelay(TBrowserPane::kFarPicturesDelayMs);
+    QElapsedTimer since;
+    since.start();
+    ASSERT_TRUE(kit::Load(w, PictureGrid(server, "c")));
+    ASSERT_TRUE(kit::Load(w, PictureGrid(server, "d")));
+    const bool writtenOverInTime = since.elapsed() < TBrowserPane::kFarPicturesDelayMs - 50;
+    // The last page gets all of its pictures, each once.
+    ASSERT_TRUE(kit::WaitForPictures(w.pane));
+    for (int i = 0; i < 40; ++i)
+        EXPECT_EQ(server.RequestCount("/d" + std::to_string(i) + ".jpg_160x160.jpg"), 1u) << i;
+    kit::WaitUntil([] { return false; }, 2 * TBrowserPane::kFarPicturesDelayMs);
+    if (writtenOverInTime) {
+        for (int i = 15; i < 40; ++i)
+            EXPECT_FALSE(Has(Asked(server, "c"), i)) << i;
+    }
+    for (int i = 15; i < 18; ++i)
+        EXPECT_FALSE(Has(Asked(server, "b"), i)) << i;
 }
 
 TEST(PageReplacement, AReloadShowsTheLastPageWritten)
