@@ -70,6 +70,8 @@ replica() {
 
 front() { # PORT REPLICA_PORT...
   local port=$1 a=$2 b=$3
+  # A fresh picture cache: one binary's pictures must not answer for another's.
+  rm -rf "$dir/cache"
   sed -e "s/^\( *\)listen 80;/\1listen 127.0.0.1:$port;/" -e '/listen \[::\]:80;/d' \
       -e "s/127\.0\.0\.1:8711/127.0.0.1:$a/" -e "s/127\.0\.0\.1:8712/127.0.0.1:$b/" \
       -e "s|proxy_cache_path [^ ]*|proxy_cache_path $dir/cache|" \
