@@ -61,7 +61,7 @@ public:
     // the others as the reader scrolls towards them or this long after the
     // page was written (a reader paging on quickly does not wait for
     // pictures never looked at).
-    static constexpr int kFarPicturesDelayMs = 250;
+    static constexpr int kFarPicturesDelayMs = 100;
     void SetFarPicturesDelay(int ms) { FFarPicturesDelayMs = ms; }
 
     // Scrolls the document by `dy` pixels (window.scrollBy).

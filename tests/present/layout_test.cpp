@@ -181,7 +181,8 @@ TEST(PageLayout, ResultPagesLayFarItemsOutLaterWithTheSameLookAndHeight)
             }
             EXPECT_EQ(result.pane->DocumentHeight(), seller.pane->DocumentHeight()) << width << " " << view;
 
-            // What the pane shows, at the top and at the bottom of the page.
+            // What the pane shows, at the top and at the bottom of the page
+            // (the panes' last frames may reach the window a moment apart).
             for (const int dy : {0, 100000}) {
                 for (TPaneWindow* w : {&result, &seller}) {
                     w->pane->ScrollBy(dy);
@@ -189,7 +190,8 @@ TEST(PageLayout, ResultPagesLayFarItemsOutLaterWithTheSameLookAndHeight)
                     kit::WaitForFrames(w->pane);
                 }
                 EXPECT_EQ(kit::ScrollY(result.pane), kit::ScrollY(seller.pane));
-                EXPECT_TRUE(result.pane->grab().toImage() == seller.pane->grab().toImage())
+                EXPECT_TRUE(kit::WaitUntil(
+                    [&] { return result.pane->grab().toImage() == seller.pane->grab().toImage(); }, 3000))
                     << width << " " << view << " " << dy;
             }
         }

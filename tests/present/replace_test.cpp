@@ -136,42 +136,41 @@ TEST(PageReplacement, NearPicturesComeFirstAndPagesPagedPastLeaveTheirFarOnesUna
     w.pane->SetFarPicturesDelay(3600 * 1000); // only scrolling starts them
 
     ASSERT_TRUE(kit::Load(w, PictureGrid(server, "b")));
-    kit::WaitForFrames(w.pane);
+    const auto asked = [&](const std::string& name, int from, int to) {
+        const std::vector<int> seen = Asked(server, name);
+        for (int i = from; i < to; ++i)
+            if (!Has(seen, i))
+                return false;
+        return true;
+    };
+    EXPECT_TRUE(kit::WaitUntil([&] { return asked("b", 0, 6); })); // on screen
     kit::WaitUntil([] { return false; }, 300); // the engine asks for a few at a time
     const std::vector<int> near = Asked(server, "b");
-    for (int i = 0; i < 6; ++i) // on screen
-        EXPECT_TRUE(Has(near, i)) << i;
     for (int i = 15; i < 40; ++i) // rows 6 to 14
         EXPECT_FALSE(Has(near, i)) << i;
     EXPECT_LE(near.size(), 15u);
 
     // Scrolling down starts the ones it comes near, and only those.
     w.pane->ScrollBy(3000); // rows 10 and 11 shown
-    const auto rowsTenAndElevenAsked = [&] {
-        const std::vector<int> asked = Asked(server, "b");
-        for (int i = 27; i < 36; ++i)
-            if (!Has(asked, i))
-                return false;
-        return true;
-    };
-    EXPECT_TRUE(kit::WaitUntil(rowsTenAndElevenAsked));
+    EXPECT_TRUE(kit::WaitUntil([&] { return asked("b", 27, 36); }));
     kit::Settle(w.pane);
     for (int i = 15; i < 18; ++i) // row 6, near neither the top nor where the pane went
         EXPECT_FALSE(Has(Asked(server, "b"), i)) << i;
 
     // Written over before its far pictures were asked for: they never are
     // (when the machine kept up with the pages).
-    w.pane->SetFarPicturesDelay(TBrowserPane::kFarPicturesDelayMs);
+    constexpr int kDelayMs = 400;
+    w.pane->SetFarPicturesDelay(kDelayMs);
     QElapsedTimer since;
     since.start();
     ASSERT_TRUE(kit::Load(w, PictureGrid(server, "c")));
     ASSERT_TRUE(kit::Load(w, PictureGrid(server, "d")));
-    const bool writtenOverInTime = since.elapsed() < TBrowserPane::kFarPicturesDelayMs - 50;
+    const bool writtenOverInTime = since.elapsed() < kDelayMs - 50;
     // The last page gets all of its pictures, each once.
     ASSERT_TRUE(kit::WaitForPictures(w.pane));
     for (int i = 0; i < 40; ++i)
         EXPECT_EQ(server.RequestCount("/d" + std::to_string(i) + ".jpg_160x160.jpg"), 1u) << i;
-    kit::WaitUntil([] { return false; }, 2 * TBrowserPane::kFarPicturesDelayMs);
+    kit::WaitUntil([] { return false; }, 2 * kDelayMs);
     if (writtenOverInTime) {
         for (int i = 15; i < 40; ++i)
             EXPECT_FALSE(Has(Asked(server, "c"), i)) << i;
