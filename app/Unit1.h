@@ -115,6 +115,7 @@ public:
     // Category tree.
     void LoadRootCategories();
     void LoadChildCategories(QTreeWidgetItem* node);
+    void OpenCategoryParents(QTreeWidgetItem* node);
 
     // Search.
     void StartSearch();

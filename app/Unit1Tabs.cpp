@@ -133,8 +133,10 @@ void TForm1::ActivateTab(int index)
     TreeSearchEnabled = false;
     {
         const QSignalBlocker b1(bsSkinComboBoxEx3), b2(bsSkinComboBox4), b3(bsSkinComboBox1);
-        if (tab.node)
+        if (tab.node) {
+            OpenCategoryParents(tab.node); // may replace tab.node by its parent
             bsSkinTreeView1->setCurrentItem(tab.node);
+        }
         bsSkinComboBox1->setEditText(Q(tab.keyword));
         bsSkinSpinEdit1->setValue(ToInt(tab.start_price));
         bsSkinSpinEdit2->setValue(ToInt(tab.end_price));

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QTreeWidget>
+#include <vector>
 
 #include "AnsiText.h"
 #include "BusyCursor.h"
@@ -117,6 +118,21 @@ void TForm1::LoadChildCategories(QTreeWidgetItem* node)
             break;
         AddCategoryNode(node, row, icon);
     }
+}
+
+// Selecting a node of the shown tree opens its parents, and opening one the
+// first time loads its level, which replaces a placeholder node (a tab on it
+// then refers to its parent). Opened before the node is selected, the tree
+// never replaces the node it is in the middle of making the current one.
+void TForm1::OpenCategoryParents(QTreeWidgetItem* node)
+{
+    if (!node || !bsSkinTreeView1->isVisible())
+        return;
+    std::vector<QTreeWidgetItem*> parents;
+    for (QTreeWidgetItem* p = node->parent(); p; p = p->parent())
+        parents.push_back(p);
+    for (auto p = parents.rbegin(); p != parents.rend(); ++p)
+        (*p)->setExpanded(true);
 }
 
 void TForm1::bsSkinTreeView1Change()

@@ -247,8 +247,15 @@ TEST_F(TFormTest, ALevelLoadedWhileATabIsRestoredStartsNoSearch)
     const std::size_t searches = Count(kItems);
 
     // Showing the placeholder's tab again opens its parent, which loads the
-    // level in the middle of restoring the tab.
+    // level in the middle of restoring the tab. The placeholder is gone
+    // before the tree would make it current (the tree used to go on with it
+    // after the level had deleted it).
+    const QTreeWidgetItem* placeholder = node->child(0);
+    bool placeholderCurrent = false;
+    QObject::connect(tree, &QTreeWidget::currentItemChanged, form.get(),
+                     [&](QTreeWidgetItem* current) { placeholderCurrent |= current == placeholder; });
     form->bsSkinTabControl1->setCurrentIndex(1);
+    EXPECT_FALSE(placeholderCurrent);
     EXPECT_EQ(node->childCount(), 3) << "the level was not loaded during the restore";
     EXPECT_FALSE(form->SearchRunning()) << "a search started during the restore";
     ASSERT_TRUE(WaitIdle());
