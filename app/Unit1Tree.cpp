@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QTreeWidget>
-#include <vector>
 
 #include "AnsiText.h"
 #include "BusyCursor.h"
@@ -128,11 +127,10 @@ void TForm1::OpenCategoryParents(QTreeWidgetItem* node)
 {
     if (!node || !bsSkinTreeView1->isVisible())
         return;
-    std::vector<QTreeWidgetItem*> parents;
+    // Only a placeholder is ever replaced, never a parent, so the walk up
+    // goes on safely from a parent just opened.
     for (QTreeWidgetItem* p = node->parent(); p; p = p->parent())
-        parents.push_back(p);
-    for (auto p = parents.rbegin(); p != parents.rend(); ++p)
-        (*p)->setExpanded(true);
+        p->setExpanded(true);
 }
 
 void TForm1::bsSkinTreeView1Change()
