@@ -1,20 +1,14 @@
 #include "PictureWriter.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 
-#include "Markup.h"
-#include "Utf8.h"
+#include "PixelFont.h"
 #include "Values.h"
 #include "data.h"
 
 namespace {
-
-std::string Num(double v)
-{
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%.1f", v);
-    return buf;
-}
 
 // One 16 x 16 symbol at x offset `x`.
 std::string Symbol(std::string_view kind, int x)
@@ -38,7 +32,124 @@ std::string Symbol(std::string_view kind, int x)
            edge + "\"/><circle cx=\"8\" cy=\"2\" r=\"1.2\" fill=\"#fff6c8\"/></g>";
 }
 
+// Palette of an item picture: a diagonal gradient in kSteps steps, the same
+// steps lightened where the round highlight lies, white (the corners and
+// the writing) and the price band.
+constexpr int kSteps = 32;
+constexpr std::uint8_t kWhite = 2 * kSteps;
+constexpr std::uint8_t kBand = kWhite + 1;
+
+TRgb Hsl(double h, double s, double l)
+{
+    const double c = (1 - std::fabs(2 * l - 1)) * s;
+    const double x = c * (1 - std::fabs(std::fmod(h / 60, 2) - 1));
+    const double m = l - c / 2;
+    double r = 0, g = 0, b = 0;
+    switch (static_cast<int>(h / 60) % 6) {
+    case 0: r = c, g = x; break;
+    case 1: r = x, g = c; break;
+    case 2: g = c, b = x; break;
+    case 3: g = x, b = c; break;
+    case 4: r = x, b = c; break;
+    default: r = c, b = x; break;
+    }
+    const auto byte = [m](double v) { return static_cast<std::uint8_t>(std::lround((v + m) * 255)); };
+    return {byte(r), byte(g), byte(b)};
+}
+
+std::array<TRgb, kBand + 1> Palette(double hue)
+{
+    std::array<TRgb, kBand + 1> palette{};
+    for (int k = 0; k < kSteps; ++k) {
+        const double t = k / double(kSteps - 1);
+        const TRgb c = Hsl(hue, 0.7 - 0.1 * t, 0.72 - 0.24 * t);
+        palette[k] = c;
+        const auto lighter = [](std::uint8_t v) {
+            return static_cast<std::uint8_t>(std::lround(v + (255 - v) * 0.18));
+        };
+        palette[kSteps + k] = {lighter(c.r), lighter(c.g), lighter(c.b)};
+    }
+    palette[kWhite] = {255, 255, 255};
+    palette[kBand] = {255, 97, 25};
+    return palette;
+}
+
+// The background of a `size` pixel picture: gradient from the top left to
+// the bottom right, a lighter disc reaching out of the top right corner and
+// rounded corners.
+TIndexedImage Background(int size)
+{
+    TIndexedImage tile(size, size);
+    size = tile.Width();
+    const double s = size;
+    const double radius = s * 0.06;
+    const double cx = s * 0.82, cy = s * 0.18, r = s * 0.3;
+    for (int y = 0; y < size; ++y) {
+        for (int x = 0; x < size; ++x) {
+            const double px = x + 0.5, py = y + 0.5;
+            const double t = (px + py) / (2 * s);
+            auto index = static_cast<std::uint8_t>(std::min(kSteps - 1, static_cast<int>(t * kSteps)));
+            if ((px - cx) * (px - cx) + (py - cy) * (py - cy) <= r * r)
+                index = static_cast<std::uint8_t>(index + kSteps);
+            const double dx = std::max({radius - px, px - (s - radius), 0.0});
+            const double dy = std::max({radius - py, py - (s - radius), 0.0});
+            if (dx > 0 && dy > 0 && dx * dx + dy * dy > radius * radius)
+                index = kWhite;
+            tile.Set(x, y, index);
+        }
+    }
+    return tile;
+}
+
+// Where an item picture's writing goes: the number centred around the
+// middle row, at most `numberScale` times the glyph size, and the price on a
+// band near the bottom.
+struct TLayout {
+    int middle;
+    int numberScale;
+    int bandTop;
+    int bandHeight;
+    int margin;
+
+    explicit TLayout(int size)
+        : middle(size / 2), numberScale(std::max(1, size * 14 / 100 / TPixelFont::kGlyphHeight)),
+          bandTop(size * 8 / 10), bandHeight(std::max(size * 14 / 100, TPixelFont::kGlyphHeight + 2)),
+          margin(size * 4 / 100)
+    {
+    }
+    // Rows the number may take at any scale up to numberScale.
+    TPngEncoder::TRows NumberRows() const
+    {
+        const int half = (TPixelFont::kGlyphHeight * numberScale + 1) / 2;
+        return {middle - half, middle + half};
+    }
+    TPngEncoder::TRows BandRows() const { return {bandTop, bandTop + bandHeight}; }
+};
+
+// The largest whole scale at which `text` is at most `height` high and
+// `width` wide, and never below 1.
+int FitScale(std::string_view text, double height, double width)
+{
+    const int one = std::max(TPixelFont::Width(text, 1), 1);
+    const auto byHeight = static_cast<int>(height / TPixelFont::kGlyphHeight);
+    const auto byWidth = static_cast<int>(width / one);
+    return std::max(1, std::min(byHeight, byWidth));
+}
+
 } // namespace
+
+TPictureWriter::TTile TPictureWriter::MakeTile(int size)
+{
+    TIndexedImage image = Background(size);
+    const TLayout layout(image.Width());
+    TPngEncoder encoder(image, {layout.NumberRows(), layout.BandRows()});
+    return {std::move(image), std::move(encoder)};
+}
+
+TPictureWriter::TPictureWriter(const TCatalog& catalog)
+    : catalog_(catalog), tiles_{MakeTile(80), MakeTile(160), MakeTile(310)}
+{
+}
 
 std::string TPictureWriter::ItemPicture(const TCatalog::TItem& item, int size) const
 {
@@ -47,40 +158,31 @@ std::string TPictureWriter::ItemPicture(const TCatalog::TItem& item, int size) c
     // two or four digits), varied a little per item.
     const auto cid = static_cast<std::uint64_t>(category.row.cid);
     const std::uint64_t root = cid < 100 ? cid : cid < 10000 ? cid / 100 : cid / 10000;
-    const auto hue = static_cast<long>(
+    const auto hue = static_cast<double>(
         (root % 360 * 47 + static_cast<std::uint64_t>(item.row.num_iid) % 7 * 5) % 360);
-    const std::string h = std::to_string(hue);
-    const std::string_view label = Utf8Prefix(category.row.name, 5);
-    const double s = size;
+
+    const auto known = std::find_if(tiles_.begin(), tiles_.end(),
+                                    [size](const TTile& t) { return t.image.Width() == size; });
+    const std::optional<TTile> other = known == tiles_.end() ? std::optional(MakeTile(size)) : std::nullopt;
+    const TTile& tile = other ? *other : *known;
+    TIndexedImage picture = tile.image;
+    size = picture.Width();
+    const TLayout layout(size);
+
     const std::string id = std::to_string(item.row.num_iid);
-    std::string svg;
-    svg.reserve(1200);
-    svg += "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + std::to_string(size) +
-           "\" height=\"" + std::to_string(size) + "\" viewBox=\"0 0 " + std::to_string(size) + " " +
-           std::to_string(size) + "\">";
-    svg += "<defs><linearGradient id=\"g\" x1=\"0\" y1=\"0\" x2=\"1\" y2=\"1\"><stop offset=\"0\" "
-           "stop-color=\"hsl(" + h + ",70%,72%)\"/><stop offset=\"1\" stop-color=\"hsl(" + h +
-           ",60%,48%)\"/></linearGradient></defs>";
-    svg += "<rect width=\"100%\" height=\"100%\" rx=\"" + Num(s * 0.06) + "\" fill=\"url(#g)\"/>";
-    svg += "<circle cx=\"" + Num(s * 0.82) + "\" cy=\"" + Num(s * 0.18) + "\" r=\"" + Num(s * 0.3) +
-           "\" fill=\"#fff\" fill-opacity=\"0.18\"/>";
-    svg += "<text x=\"50%\" y=\"" + Num(s * 0.5) +
-           "\" text-anchor=\"middle\" font-family=\"Noto Sans CJK SC,sans-serif\" font-weight=\"bold\" "
-           "font-size=\"" + Num(s * 0.16) + "\" fill=\"#fff\">";
-    AppendEscaped(svg, label);
-    svg += "</text>";
-    if (size >= 120) {
-        svg += "<text x=\"50%\" y=\"" + Num(s * 0.68) +
-               "\" text-anchor=\"middle\" font-family=\"sans-serif\" font-size=\"" + Num(s * 0.075) +
-               "\" fill=\"#fff\" fill-opacity=\"0.9\">No." + id + "</text>";
-    }
-    svg += "<rect x=\"0\" y=\"" + Num(s * 0.8) + "\" width=\"" + Num(s * 0.55) + "\" height=\"" +
-           Num(s * 0.14) + "\" fill=\"#ff5000\" fill-opacity=\"0.9\"/>";
-    svg += "<text x=\"" + Num(s * 0.04) + "\" y=\"" + Num(s * 0.91) +
-           "\" font-family=\"sans-serif\" font-weight=\"bold\" font-size=\"" + Num(s * 0.085) +
-           "\" fill=\"#fff\">¥" + FormatHundredths(item.row.price) + "</text>";
-    svg += "</svg>";
-    return svg;
+    const int idScale = std::min(layout.numberScale, FitScale(id, size, size * 0.9));
+    TPixelFont::Draw(picture, (size - TPixelFont::Width(id, idScale)) / 2,
+                     layout.middle - TPixelFont::kGlyphHeight * idScale / 2, idScale, id, kWhite);
+
+    const std::string price = "¥" + FormatHundredths(item.row.price);
+    const int priceScale = FitScale(price, layout.bandHeight - 2, size - 3 * layout.margin);
+    const int priceWidth = TPixelFont::Width(price, priceScale);
+    picture.FillRect(0, layout.bandTop, std::max(size * 55 / 100, priceWidth + 2 * layout.margin),
+                     layout.bandHeight, kBand);
+    TPixelFont::Draw(picture, layout.margin,
+                     layout.bandTop + (layout.bandHeight - TPixelFont::kGlyphHeight * priceScale) / 2,
+                     priceScale, price, kWhite);
+    return tile.encoder.Encode(picture, Palette(hue));
 }
 
 std::optional<std::string> TPictureWriter::CreditPicture(std::string_view name)

@@ -1,20 +1,24 @@
 #pragma once
-// Generated pictures (SVG): a coloured tile for every item picture and the
-// twenty seller credit pictures (hearts, diamonds, crowns, golden crowns).
+// Generated pictures: a coloured PNG tile for every item picture, and the
+// twenty seller credit pictures (hearts, diamonds, crowns, golden crowns) as
+// SVG.
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "Catalog.h"
+#include "IndexedImage.h"
+#include "PngEncoder.h"
 
 class TPictureWriter {
 public:
-    explicit TPictureWriter(const TCatalog& catalog) : catalog_(catalog) {}
+    explicit TPictureWriter(const TCatalog& catalog);
 
-    // A square tile of `size` pixels showing the item's category, number
-    // and price.
+    // A square PNG tile of `size` pixels in the colour of the item's root
+    // category, showing the item's number and price.
     std::string ItemPicture(const TCatalog::TItem& item, int size) const;
 
     // The credit picture of a name of the credit picture table
@@ -30,8 +34,18 @@ public:
     // for the smaller sizes, N from 1 to 4.
     static std::optional<TItemPicturePath> ParsePath(std::string_view rest);
 
-    static constexpr const char* kContentType = "image/svg+xml";
+    static constexpr const char* kItemContentType = "image/png";
+    static constexpr const char* kCreditContentType = "image/svg+xml";
 
 private:
+    // The background of a size, and its encoder, which packs the rows
+    // without writing once: items differ only in palette and writing.
+    struct TTile {
+        TIndexedImage image;
+        TPngEncoder encoder;
+    };
+    static TTile MakeTile(int size);
+
     const TCatalog& catalog_;
+    std::array<TTile, 3> tiles_; // the sizes an address can ask for
 };

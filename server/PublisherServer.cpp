@@ -273,7 +273,7 @@ bool TPublisherServer::Dispatch(const TSnapshot& s, const Request& req, Response
             NotFound(res);
             return true;
         }
-        res.set_content(*svg, TPictureWriter::kContentType);
+        res.set_content(*svg, TPictureWriter::kCreditContentType);
         res.set_header("Cache-Control", "max-age=86400");
         return true;
     }
@@ -284,7 +284,8 @@ bool TPublisherServer::Dispatch(const TSnapshot& s, const Request& req, Response
             NotFound(res);
             return true;
         }
-        res.set_content(s.pictures.ItemPicture(*item, picture->size), TPictureWriter::kContentType);
+        res.set_content(s.pictures.ItemPicture(*item, picture->size),
+                        TPictureWriter::kItemContentType);
         res.set_header("Cache-Control", "max-age=86400");
         return true;
     }

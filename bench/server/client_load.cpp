@@ -184,10 +184,11 @@ private:
         search.Cond.page_no = std::to_string(1 + rng_() % 5);
         search.ApplyDefaults();
         const std::string reply = Get(search.BuildUrl(), "<total_results>", stats);
-        // The big-picture view: every item picture, then each credit
-        // picture once (the browser asks for a repeated address once).
+        // The big-picture view: every item picture (any format: older
+        // servers drew SVG, so that runs compare), then each credit picture
+        // once (the browser asks for a repeated address once).
         for (const auto& pic : Texts(reply, "pic_url"))
-            Get(pic + "_160x160.jpg", "<svg", stats);
+            Get(pic + "_160x160.jpg", "", stats);
         std::set<int> credits;
         for (const auto& score : Texts(reply, "seller_credit_score"))
             credits.insert(std::atoi(score.c_str()));

@@ -6,6 +6,7 @@
 #include "Catalog.h"
 #include "CatalogSeeder.h"
 #include "ItemFields.h"
+#include "PictureWriter.h"
 #include "QueryString.h"
 #include "Request.h"
 #include "TbItemsScript.h"
@@ -103,5 +104,21 @@ static void BM_SellerPage(benchmark::State& state)
     }
 }
 BENCHMARK(BM_SellerPage)->Unit(benchmark::kMicrosecond);
+
+// One item picture as the big-picture view asks for it (argument: pixels),
+// items taken in turn so that no two requests in a row are the same.
+static void BM_ItemPicture(benchmark::State& state)
+{
+    const TCatalog& c = Shared();
+    const TPictureWriter writer(c);
+    std::size_t i = 0, bytes = 0;
+    for (auto _ : state) {
+        const std::string png = writer.ItemPicture(c.Items()[i], static_cast<int>(state.range(0)));
+        bytes += png.size();
+        i = (i + 7919) % c.Items().size();
+    }
+    state.counters["bytes"] = static_cast<double>(bytes) / static_cast<double>(state.iterations());
+}
+BENCHMARK(BM_ItemPicture)->Arg(80)->Arg(160)->Arg(310)->Unit(benchmark::kMicrosecond);
 
 BENCHMARK_MAIN();

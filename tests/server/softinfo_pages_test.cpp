@@ -13,6 +13,7 @@
 #include "CatalogSeeder.h"
 #include "HttpClient.h"
 #include "PictureWriter.h"
+#include "PngDecode.h"
 #include "ServerFixture.h"
 #include "System.h"
 #include "Taobaoke_Items.h"
@@ -34,6 +35,14 @@ bool IsSvg(const TRawReply& r)
     TXmlDoc doc;
     return r.status == 200 && r.headers.at("content-type") == "image/svg+xml" && doc.Load(r.body) &&
            std::string(reinterpret_cast<const char*>(doc.DocumentElement()->name)) == "svg";
+}
+
+// A square PNG, of `size` pixels when given.
+bool IsPng(const TRawReply& r, int size = 0)
+{
+    const auto picture = DecodePalettePng(r.body);
+    return r.status == 200 && r.headers.at("content-type") == "image/png" && picture &&
+           picture->width == picture->height && (size == 0 || picture->width == size);
 }
 
 } // namespace
@@ -118,8 +127,9 @@ TEST(Pictures, ItemAndCreditPictures)
     const int port = SharedServer().Port();
     for (int i = 0; i < 3; ++i) {
         const std::string pic = PathOf((*rows)[i].pic_url);
-        for (const char* suffix : {"_sum.jpg", "_160x160.jpg", ""})
-            EXPECT_TRUE(IsSvg(RawGet(port, pic + suffix))) << pic << suffix;
+        const std::pair<const char*, int> sizes[] = {{"_sum.jpg", 80}, {"_160x160.jpg", 160}, {"", 310}};
+        for (const auto& [suffix, size] : sizes)
+            EXPECT_TRUE(IsPng(RawGet(port, pic + suffix), size)) << pic << suffix;
     }
     EXPECT_EQ(RawGet(port, "/bao/uploaded/i1/1.jpg_sum.jpg").status, 404);
     EXPECT_EQ(RawGet(port, "/bao/uploaded/i1/99999999999999999999.jpg").status, 404);
@@ -169,7 +179,7 @@ TEST(Pages, StaticPagesLinkToWorkingPagesInNewWindows)
     const std::regex img("<img src=\"([^\"]+)\"");
     std::smatch m;
     ASSERT_TRUE(std::regex_search(huodong.body, m, img));
-    EXPECT_TRUE(IsSvg(RawGet(port, PathOf(m[1]))));
+    EXPECT_TRUE(IsPng(RawGet(port, PathOf(m[1])))) << m[1];
 }
 
 TEST(Pages, ClickLinksLeadToItemAndShopPages)
