@@ -26,14 +26,14 @@ void PutChunk(std::string& out, const char (&type)[5], std::string_view data)
     PutU32(out, static_cast<std::uint32_t>(crc32(0, bytes, static_cast<uInt>(out.size() - start))));
 }
 
-// Raw deflate at the fastest level (these pictures are runs of a few
-// colours), each piece ended by a sync flush so that pieces packed apart can
-// follow each other in one stream.
+// Raw deflate at the best level (the fixed rows are packed once), each piece
+// ended by a sync flush so that pieces packed apart can follow each other in
+// one stream.
 class TDeflater {
 public:
     TDeflater()
     {
-        if (deflateInit2(&z_, 1, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) != Z_OK)
+        if (deflateInit2(&z_, 9, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) != Z_OK)
             throw std::runtime_error("deflateInit2 failed");
     }
     ~TDeflater() { deflateEnd(&z_); }
@@ -57,14 +57,6 @@ public:
 private:
     z_stream z_{};
 };
-
-// Setting a stream up costs more than packing a picture (its buffers are
-// large enough to be mapped and unmapped each time): each thread keeps one.
-TDeflater& ThreadDeflater()
-{
-    thread_local TDeflater deflater;
-    return deflater;
-}
 
 // Appends `bytes` as stored (unpacked) deflate blocks; the stream is at a
 // byte boundary before and after.
@@ -103,13 +95,14 @@ TPngEncoder::TPngEncoder(const TIndexedImage& base, std::vector<TRows> changing)
         r.end = std::clamp(r.end, r.first, height_);
     }
     std::sort(changing.begin(), changing.end(), [](TRows a, TRows b) { return a.first < b.first; });
+    TDeflater deflater;
     int row = 0;
     const auto fixed = [&](int end) {
         if (row >= end)
             return;
         TPiece piece{{row, end}, true, {}, 0};
         const std::string_view bytes = RowBytes(base, piece.rows);
-        ThreadDeflater().Append(bytes, piece.packed);
+        deflater.Append(bytes, piece.packed);
         piece.adler = Adler(bytes);
         pieces_.push_back(std::move(piece));
         row = end;
@@ -140,7 +133,7 @@ std::string TPngEncoder::Encode(const TIndexedImage& picture, std::span<const TR
     if (colours.empty())
         colours.assign(3, '\0');
 
-    // A zlib stream: header (deflate, 32 KB window, fastest), the pieces, an
+    // A zlib stream: header (deflate, 32 KB window), the pieces, an
     // empty final block, and the Adler-32 of all rows put together from the
     // pieces' own.
     std::string data = "\x78\x01";
