@@ -8,6 +8,7 @@
 #include <thread>
 #include <vector>
 
+#include "CatalogSeeder.h"
 #include "IndexedImage.h"
 #include "PictureWriter.h"
 #include "PixelFont.h"
@@ -236,6 +237,23 @@ TEST(ItemPictures, ATileShowsTheNumberAndAWholePriceInTheRootCategorysColour)
             EXPECT_LT(price[2], size - 1) << size << ": price cut off";
             EXPECT_LE(price[2], band[2]) << size;
         }
+    }
+
+    // A long price (an imported catalog's) gets a smaller scale rather than
+    // running off the picture; at 80 pixels even scale 1 is too wide for it.
+    TCatalogRows rows = TCatalogSeeder().Generate();
+    rows.items.resize(1);
+    rows.items[0].price = 12'345'678'912; // "¥123456789.12"
+    const TCatalog dear(rows);
+    ASSERT_EQ(dear.Items().size(), 1u);
+    for (const int size : {160, 310}) {
+        const auto p = Decode(TPictureWriter(dear).ItemPicture(dear.Items()[0], size));
+        ASSERT_EQ(p.width, size);
+        const auto band = Box(p, kBand);
+        const auto price = Box(p, kWhite, band[1], band[3]);
+        ASSERT_GE(price[0], 1) << size;
+        EXPECT_LT(price[2], size - 1) << size << ": price cut off";
+        EXPECT_GT(price[2] - price[0], size / 3) << size << ": as large as still fits";
     }
 
     // Items of different root categories differ in colour; every item's
