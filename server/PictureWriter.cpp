@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 
 #include "PixelFont.h"
 #include "Values.h"
@@ -138,12 +137,13 @@ int FitScale(std::string_view text, double height, double width)
 
 } // namespace
 
-TPictureWriter::TTile TPictureWriter::MakeTile(int size)
+TPngEncoder TPictureWriter::MakeTile(int size)
 {
-    TIndexedImage image = Background(size);
+    const TIndexedImage image = Background(size);
     const TLayout layout(image.Width());
-    TPngEncoder encoder(image, {layout.NumberRows(), layout.BandRows()});
-    return {std::move(image), std::move(encoder)};
+    // Only the writing's rows differ from item to item: the others are
+    // packed once, here.
+    return TPngEncoder(image, {layout.NumberRows(), layout.BandRows()});
 }
 
 TPictureWriter::TPictureWriter(const TCatalog& catalog)
@@ -162,10 +162,11 @@ std::string TPictureWriter::ItemPicture(const TCatalog::TItem& item, int size) c
         (root % 360 * 47 + static_cast<std::uint64_t>(item.row.num_iid) % 7 * 5) % 360);
 
     const auto known = std::find_if(tiles_.begin(), tiles_.end(),
-                                    [size](const TTile& t) { return t.image.Width() == size; });
-    const std::optional<TTile> other = known == tiles_.end() ? std::optional(MakeTile(size)) : std::nullopt;
-    const TTile& tile = other ? *other : *known;
-    TIndexedImage picture = tile.image;
+                                    [size](const TPngEncoder& t) { return t.Base().Width() == size; });
+    const std::optional<TPngEncoder> other =
+        known == tiles_.end() ? std::optional(MakeTile(size)) : std::nullopt;
+    const TPngEncoder& tile = other ? *other : *known;
+    TIndexedImage picture = tile.Base();
     size = picture.Width();
     const TLayout layout(size);
 
@@ -182,7 +183,7 @@ std::string TPictureWriter::ItemPicture(const TCatalog::TItem& item, int size) c
     TPixelFont::Draw(picture, layout.margin,
                      layout.bandTop + (layout.bandHeight - TPixelFont::kGlyphHeight * priceScale) / 2,
                      priceScale, price, kWhite);
-    return tile.encoder.Encode(picture, Palette(hue));
+    return tile.Encode(picture, Palette(hue));
 }
 
 std::optional<std::string> TPictureWriter::CreditPicture(std::string_view name)

@@ -10,7 +10,6 @@
 #include <string_view>
 
 #include "Catalog.h"
-#include "IndexedImage.h"
 #include "PngEncoder.h"
 
 class TPictureWriter {
@@ -38,14 +37,10 @@ public:
     static constexpr const char* kCreditContentType = "image/svg+xml";
 
 private:
-    // The background of a size, and its encoder, which packs the rows
-    // without writing once: items differ only in palette and writing.
-    struct TTile {
-        TIndexedImage image;
-        TPngEncoder encoder;
-    };
-    static TTile MakeTile(int size);
+    // The encoder of a size, whose base is the background every item's
+    // picture of that size is drawn on (see MakeTile).
+    static TPngEncoder MakeTile(int size);
 
     const TCatalog& catalog_;
-    std::array<TTile, 3> tiles_; // the sizes an address can ask for
+    std::array<TPngEncoder, 3> tiles_; // the sizes an address can ask for
 };

@@ -88,11 +88,12 @@ unsigned long Adler(std::string_view bytes)
 } // namespace
 
 TPngEncoder::TPngEncoder(const TIndexedImage& base, std::vector<TRows> changing)
-    : width_(base.Width()), height_(base.Height()), baseRows_(base.RowData())
+    : base_(base)
 {
+    const int height = base_.Height();
     for (TRows& r : changing) {
-        r.first = std::clamp(r.first, 0, height_);
-        r.end = std::clamp(r.end, r.first, height_);
+        r.first = std::clamp(r.first, 0, height);
+        r.end = std::clamp(r.end, r.first, height);
     }
     std::sort(changing.begin(), changing.end(), [](TRows a, TRows b) { return a.first < b.first; });
     TDeflater deflater;
@@ -101,7 +102,7 @@ TPngEncoder::TPngEncoder(const TIndexedImage& base, std::vector<TRows> changing)
         if (row >= end)
             return;
         TPiece piece{{row, end}, true, {}, 0};
-        const std::string_view bytes = RowBytes(base, piece.rows);
+        const std::string_view bytes = RowBytes(base_, piece.rows);
         deflater.Append(bytes, piece.packed);
         piece.adler = Adler(bytes);
         pieces_.push_back(std::move(piece));
@@ -115,17 +116,17 @@ TPngEncoder::TPngEncoder(const TIndexedImage& base, std::vector<TRows> changing)
             row = r.end;
         }
     }
-    fixed(height_);
+    fixed(height);
 }
 
 std::string TPngEncoder::Encode(const TIndexedImage& picture, std::span<const TRgb> palette) const
 {
-    if (picture.Width() != width_ || picture.Height() != height_)
+    if (picture.Width() != base_.Width() || picture.Height() != base_.Height())
         return TPngEncoder(picture).Encode(picture, palette);
     palette = palette.first(std::min<std::size_t>(palette.size(), 256));
     std::string header;
-    PutU32(header, static_cast<std::uint32_t>(width_));
-    PutU32(header, static_cast<std::uint32_t>(height_));
+    PutU32(header, static_cast<std::uint32_t>(base_.Width()));
+    PutU32(header, static_cast<std::uint32_t>(base_.Height()));
     header += std::string{8, 3, 0, 0, 0}; // 8 bits, palette, deflate, no filter choice, no interlace
     std::string colours;
     for (const TRgb& c : palette)
@@ -140,10 +141,7 @@ std::string TPngEncoder::Encode(const TIndexedImage& picture, std::span<const TR
     unsigned long adler = 1;
     for (const TPiece& piece : pieces_) {
         const std::string_view bytes = RowBytes(picture, piece.rows);
-        const auto stride = static_cast<std::size_t>(width_) + 1;
-        if (piece.fixed &&
-            bytes == std::string_view(baseRows_).substr(static_cast<std::size_t>(piece.rows.first) * stride,
-                                                        bytes.size())) {
+        if (piece.fixed && bytes == RowBytes(base_, piece.rows)) {
             data += piece.packed;
             adler = adler32_combine(adler, piece.adler, static_cast<z_off_t>(bytes.size()));
         } else {

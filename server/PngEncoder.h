@@ -22,10 +22,13 @@ public:
     // Pictures whose rows outside `changing` equal those of `base`.
     explicit TPngEncoder(const TIndexedImage& base, std::vector<TRows> changing = {});
 
+    // The picture the others are drawn on.
+    const TIndexedImage& Base() const { return base_; }
+
     // The PNG of `picture`, of the base's size, with `palette` (at most 256
     // entries are written; no entries is one black one). Rows outside the
-    // changing ones that differ from the base are packed anew, and so is a
-    // picture of another size.
+    // changing ones that differ from the base are added unpacked too; a
+    // picture of another size is packed whole.
     std::string Encode(const TIndexedImage& picture, std::span<const TRgb> palette) const;
 
 private:
@@ -36,8 +39,6 @@ private:
         unsigned long adler;
     };
 
-    int width_;
-    int height_;
-    std::string baseRows_;
+    TIndexedImage base_;
     std::vector<TPiece> pieces_;
 };
