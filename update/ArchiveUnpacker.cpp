@@ -27,15 +27,7 @@ constexpr std::uint8_t kDosOpsys = ZIP_OPSYS_DOS;
 constexpr std::uint32_t kDosReadOnly = 0x01;
 constexpr std::uint32_t kDosDirectory = 0x10;
 constexpr std::size_t kChunk = 64 * 1024;
-
-std::string OpenError(int code)
-{
-    zip_error_t error;
-    zip_error_init_with_code(&error, code);
-    std::string text = zip_error_strerror(&error);
-    zip_error_fini(&error);
-    return text;
-}
+constexpr std::size_t kEndRecordSize = 22; // the least an archive can be
 
 // True when the stored name holds a NUL byte that the ZIP library showed as
 // `shown` (as a blank, or cut off there).
@@ -70,16 +62,29 @@ bool TArchiveUnpacker::Fail(std::string message)
     return false;
 }
 
-bool TArchiveUnpacker::Unpack(const std::string& archivePath, const std::string& destFolder)
+bool TArchiveUnpacker::Unpack(std::string_view archiveBytes, const std::string& destFolder)
 {
     error_.clear();
     written_.clear();
     mayWrite_.clear();
     totalBytes_ = 0;
-    int code = 0;
-    ZipPtr archive(zip_open(archivePath.c_str(), ZIP_RDONLY, &code));
-    if (!archive)
-        return Fail("cannot open " + archivePath + ": " + OpenError(code));
+    // The ZIP library takes no bytes at all for an empty archive.
+    if (archiveBytes.size() < kEndRecordSize)
+        return Fail("not a ZIP archive");
+    // The archive is read from these bytes only: what was checked is what is
+    // unpacked, whatever happens to any file meanwhile.
+    zip_error_t openError;
+    zip_error_init(&openError);
+    zip_source_t* source = zip_source_buffer_create(archiveBytes.data(), archiveBytes.size(), 0, &openError);
+    ZipPtr archive(source ? zip_open_from_source(source, ZIP_RDONLY, &openError) : nullptr);
+    if (!archive) {
+        if (source)
+            zip_source_free(source);
+        const std::string why = zip_error_strerror(&openError);
+        zip_error_fini(&openError);
+        return Fail("cannot open the archive: " + why);
+    }
+    zip_error_fini(&openError);
     const zip_int64_t count = zip_get_num_entries(archive.get(), 0);
     if (count < 0)
         return Fail("cannot read the archive directory");
@@ -88,7 +93,7 @@ bool TArchiveUnpacker::Unpack(const std::string& archivePath, const std::string&
     std::string folder = destFolder;
     if (folder.empty() || folder.back() != '/')
         folder += '/';
-    const auto storedNames = CentralDirectoryNames(archivePath);
+    const auto storedNames = CentralDirectoryNames(archiveBytes);
     const bool namesMatch = storedNames && storedNames->size() == static_cast<std::uint64_t>(count);
     for (zip_int64_t i = 0; i < count; ++i) {
         if (Cancelled())

@@ -14,6 +14,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class TArchiveUnpacker {
@@ -29,9 +30,11 @@ public:
 
     TArchiveUnpacker(THooks hooks, std::uint64_t maxTotalBytes);
 
-    // True when every entry was extracted or deliberately skipped. On failure
-    // the files extracted before it stay in place and no partial file is left.
-    bool Unpack(const std::string& archivePath, const std::string& destFolder);
+    // Unpacks the archive held in `archive` (read from there only, never from
+    // a file). True when every entry was extracted or deliberately skipped. On
+    // failure the files extracted before it stay in place and no partial file
+    // is left.
+    bool Unpack(std::string_view archive, const std::string& destFolder);
 
     const std::string& Error() const { return error_; }
     // File names (UTF-8) written by the last Unpack, in archive order.

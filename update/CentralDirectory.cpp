@@ -1,7 +1,7 @@
 #include "CentralDirectory.h"
 
+#include <algorithm>
 #include <cstdint>
-#include <fstream>
 
 namespace {
 
@@ -13,7 +13,7 @@ constexpr std::size_t kEndSize = 22;
 constexpr std::size_t kMaxComment = 0xffff;
 constexpr std::size_t kEntryFixedSize = 46;
 
-std::uint64_t Le(const std::string& b, std::size_t at, int bytes)
+std::uint64_t Le(std::string_view b, std::size_t at, int bytes)
 {
     std::uint64_t v = 0;
     for (int i = bytes - 1; i >= 0; --i)
@@ -21,29 +21,25 @@ std::uint64_t Le(const std::string& b, std::size_t at, int bytes)
     return v;
 }
 
-bool ReadAt(std::ifstream& in, std::uint64_t offset, std::size_t size, std::string& out)
+// `size` bytes of `bytes` from `offset`, when all of them are there.
+bool Slice(std::string_view bytes, std::uint64_t offset, std::uint64_t size, std::string_view& out)
 {
-    out.assign(size, '\0');
-    in.clear();
-    in.seekg(static_cast<std::streamoff>(offset));
-    return in.read(out.data(), static_cast<std::streamsize>(size)).good();
+    if (offset > bytes.size() || size > bytes.size() - offset)
+        return false;
+    out = bytes.substr(static_cast<std::size_t>(offset), static_cast<std::size_t>(size));
+    return true;
 }
 
 } // namespace
 
-std::optional<std::vector<std::string>> CentralDirectoryNames(const std::string& archivePath)
+std::optional<std::vector<std::string>> CentralDirectoryNames(std::string_view archive)
 {
-    std::ifstream in(archivePath, std::ios::binary | std::ios::ate);
-    if (!in)
-        return std::nullopt;
-    const auto fileSize = static_cast<std::uint64_t>(in.tellg());
+    const std::uint64_t fileSize = archive.size();
     if (fileSize < kEndSize)
         return std::nullopt;
     const std::uint64_t tailSize = std::min<std::uint64_t>(fileSize, kEndSize + kMaxComment);
     const std::uint64_t tailStart = fileSize - tailSize;
-    std::string tail;
-    if (!ReadAt(in, tailStart, static_cast<std::size_t>(tailSize), tail))
-        return std::nullopt;
+    const std::string_view tail = archive.substr(static_cast<std::size_t>(tailStart));
     std::size_t end = tail.size() - kEndSize + 1;
     do {
         --end;
@@ -56,10 +52,10 @@ std::optional<std::vector<std::string>> CentralDirectoryNames(const std::string&
     std::uint64_t offset = Le(tail, end + 16, 4);
     if (count == 0xffff || size == 0xffffffff || offset == 0xffffffff) {
         const std::uint64_t endAt = tailStart + end;
-        std::string locator, record;
-        if (endAt < 20 || !ReadAt(in, endAt - 20, 20, locator) ||
+        std::string_view locator, record;
+        if (endAt < 20 || !Slice(archive, endAt - 20, 20, locator) ||
             Le(locator, 0, 4) != kZip64LocatorSignature ||
-            !ReadAt(in, Le(locator, 8, 8), 56, record) || Le(record, 0, 4) != kZip64EndSignature)
+            !Slice(archive, Le(locator, 8, 8), 56, record) || Le(record, 0, 4) != kZip64EndSignature)
             return std::nullopt;
         count = Le(record, 32, 8);
         size = Le(record, 40, 8);
@@ -68,8 +64,8 @@ std::optional<std::vector<std::string>> CentralDirectoryNames(const std::string&
     if (offset > fileSize || size > fileSize - offset || count > size / kEntryFixedSize)
         return std::nullopt;
 
-    std::string dir;
-    if (!ReadAt(in, offset, static_cast<std::size_t>(size), dir))
+    std::string_view dir;
+    if (!Slice(archive, offset, size, dir))
         return std::nullopt;
     std::vector<std::string> names;
     std::size_t at = 0;
@@ -80,7 +76,7 @@ std::optional<std::vector<std::string>> CentralDirectoryNames(const std::string&
         const std::size_t rest = nameLength + Le(dir, at + 30, 2) + Le(dir, at + 32, 2);
         if (dir.size() - at - kEntryFixedSize < rest)
             return std::nullopt;
-        names.push_back(dir.substr(at + kEntryFixedSize, nameLength));
+        names.emplace_back(dir.substr(at + kEntryFixedSize, nameLength));
         at += kEntryFixedSize + rest;
     }
     return names;

@@ -5,8 +5,10 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
-// The raw names in central-directory order (the order the ZIP library
-// indexes them); nothing when the directory cannot be read.
-std::optional<std::vector<std::string>> CentralDirectoryNames(const std::string& archivePath);
+// The raw names of the archive held in `archive`, in central-directory order
+// (the order the ZIP library indexes them); nothing when the directory cannot
+// be read.
+std::optional<std::vector<std::string>> CentralDirectoryNames(std::string_view archive);

@@ -69,9 +69,8 @@ std::optional<std::vector<std::string_view>> SignatureLines(std::string_view tex
     return lines;
 }
 
-bool HasVersionToken(std::string_view comment, std::string_view version)
+bool HasToken(std::string_view comment, std::string_view wanted)
 {
-    const std::string wanted = "version=" + std::string(version);
     std::size_t pos = 0;
     while (pos < comment.size()) {
         const auto start = comment.find_first_not_of(" \t", pos);
@@ -87,10 +86,10 @@ bool HasVersionToken(std::string_view comment, std::string_view version)
     return false;
 }
 
-bool Refuse(std::string* why, const char* reason)
+bool Refuse(std::string* why, std::string_view reason)
 {
     if (why)
-        *why = reason;
+        *why = std::string(reason);
     return false;
 }
 
@@ -128,7 +127,7 @@ std::optional<TMinisignSignature> ParseMinisignSignature(std::string_view text)
 }
 
 bool VerifyMinisign(const TMinisignKey& key, std::string_view data, std::string_view signature,
-                    std::string_view version, std::string* why)
+                    const std::vector<std::string>& requiredTokens, std::string* why)
 {
     if (!SodiumReady())
         return Refuse(why, "the signature library cannot start");
@@ -158,7 +157,8 @@ bool VerifyMinisign(const TMinisignKey& key, std::string_view data, std::string_
                                       reinterpret_cast<const unsigned char*>(signedComment.data()),
                                       signedComment.size(), key.key.data()) != 0)
         return Refuse(why, "the trusted comment is not signed");
-    if (!HasVersionToken(sig->trustedComment, version))
-        return Refuse(why, "the signature is for another version");
+    for (const std::string& token : requiredTokens)
+        if (!HasToken(sig->trustedComment, token))
+            return Refuse(why, "the trusted comment does not say " + token);
     return true;
 }

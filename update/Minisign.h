@@ -13,6 +13,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 struct TMinisignKey {
     std::array<std::uint8_t, 8> keyId{};
@@ -36,7 +37,8 @@ std::optional<TMinisignKey> ParseMinisignKey(std::string_view line);
 std::optional<TMinisignSignature> ParseMinisignSignature(std::string_view text);
 
 // True when `signature` is by `key` over `data`, its global signature holds,
-// and its trusted comment has the white-space separated token "version="
-// followed by `version` exactly. Otherwise false, with the reason in `why`.
+// and its trusted comment has every one of `requiredTokens` (such as
+// "version=20101001" and "name=pallido") among its white-space separated
+// tokens, exactly. Otherwise false, with the reason in `why`.
 bool VerifyMinisign(const TMinisignKey& key, std::string_view data, std::string_view signature,
-                    std::string_view version, std::string* why = nullptr);
+                    const std::vector<std::string>& requiredTokens, std::string* why = nullptr);

@@ -1,5 +1,6 @@
 #include "myupdate.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <thread>
@@ -11,9 +12,9 @@
 #include "FileNames.h"
 #include "Launcher.h"
 #include "Minisign.h"
-#include "ReplacingFile.h"
 #include "System.h"
 #include "UpdateThread.h"
+#include "VersionOrder.h"
 #include "codepage.h"
 
 namespace {
@@ -58,7 +59,7 @@ using myupdate::WM_UPDATE_FAILED;
 
 TMyUpdate::TMyUpdate()
     : places{platform::TempFolder(), platform::ExecutableFolder(), platform::ExecutableName()},
-      http(std::make_unique<THttpClient>(DownloadOptions()))
+      runningAsRoot(::geteuid() == 0), http(std::make_unique<THttpClient>(DownloadOptions()))
 {
 }
 
@@ -74,11 +75,14 @@ TMyUpdate::~TMyUpdate()
 bool TMyUpdate::CheckUpdate(const TUpdateForm& window, const SOFT_INFO& softInfo,
                             const std::string& currentVersion)
 {
-    if (worker_ || softInfo.version.empty() || softInfo.version == currentVersion)
+    // Only a later release: an older one, however well signed, would bring
+    // back what the newer one mended.
+    if (worker_ || !IsNewerVersion(softInfo.version, currentVersion))
         return false;
     // Nothing is trusted without a key; a folder the user cannot write to is
-    // kept up to date by whoever installed it.
-    if (!ParseMinisignKey(publicKey) || !FolderWritable(places.programFolder))
+    // kept up to date by whoever installed it. Root could write anywhere
+    // (every folder looks writable to it), so root never updates itself.
+    if (runningAsRoot || !ParseMinisignKey(publicKey) || !FolderWritable(places.programFolder))
         return false;
     form.Attach(window);
     info = softInfo;
@@ -101,20 +105,30 @@ void TMyUpdate::RunUpdate()
 bool TMyUpdate::Install()
 {
     // The name comes from the server: it must be one plain file name, or the
-    // archive and the new program could land anywhere.
+    // new program could be looked for anywhere. The signature names it too.
     const std::string name = AnsiToUtf8(info.update_name);
-    if (!IsBareFileName(name)) {
+    if (!IsBareFileName(name) || name.find("..") != std::string::npos) {
         SetError("unusable program name \"" + name + "\"");
         return false;
     }
-    const std::string archive = places.tempFolder + name;
+    // The archive stays in memory from the download to the unpacking: no
+    // file that anybody else could replace or block in between.
+    std::string archive;
     if (!DownloadFile(info.update_url, archive))
         return false;
-    if (!UnpackArchive(archive, places.programFolder))
+    const std::string programName = name + platform::ExecutableSuffix();
+    std::vector<std::string> written;
+    if (!UnpackArchive(archive, places.programFolder, &written))
         return false;
-    std::remove(archive.c_str());
+    std::string().swap(archive);
+    // Only the program this archive brought is started, never one that
+    // happened to be in the folder already.
+    if (std::find(written.begin(), written.end(), programName) == written.end()) {
+        SetError("the archive did not bring " + programName);
+        return false;
+    }
 
-    const std::string program = places.programFolder + name + platform::ExecutableSuffix();
+    const std::string program = places.programFolder + programName;
     // Not started once the window is closing: the user ended the program.
     long pid = -1;
     const bool started = form.RunUnlessClosed([&program, &pid] {
@@ -148,22 +162,17 @@ bool TMyUpdate::KeepsRunning(long pid)
     }
 }
 
-bool TMyUpdate::DownloadFile(const std::string& url, const std::string& path)
+bool TMyUpdate::DownloadFile(const std::string& url, std::string& archive)
 {
+    archive.clear();
     std::string body;
     if (!http->Get(url, body)) {
         SetError("download of " + url + " failed: " + http->LastError());
         return false;
     }
-    if (!Verified(url, body)) {
-        std::string().swap(body); // nothing of an unverified archive is kept
-        return false;
-    }
-    std::string error;
-    if (!TReplacingFile::WriteAll(path, body, &error)) {
-        SetError(error);
-        return false;
-    }
+    if (!Verified(url, body))
+        return false; // nothing of an unverified archive is kept
+    archive.swap(body);
     return true;
 }
 
@@ -183,20 +192,28 @@ bool TMyUpdate::Verified(const std::string& url, const std::string& archive)
         }
     }
     std::string why;
-    if (!VerifyMinisign(*key, archive, signature, AnsiToUtf8(info.version), &why)) {
+    // The signer names the release and the program it starts: neither can be
+    // swapped for another one that the same key once signed.
+    const std::vector<std::string> tokens = {"version=" + AnsiToUtf8(info.version),
+                                             "name=" + AnsiToUtf8(info.update_name)};
+    if (!VerifyMinisign(*key, archive, signature, tokens, &why)) {
         SetError("the update is refused: " + why);
         return false;
     }
     return true;
 }
 
-bool TMyUpdate::UnpackArchive(const std::string& archivePath, const std::string& destFolder)
+bool TMyUpdate::UnpackArchive(std::string_view archive, const std::string& destFolder,
+                              std::vector<std::string>* written)
 {
     TArchiveUnpacker::THooks hooks;
     hooks.askReplace = [this](const std::string& fileName) { return form.Ask(fileName); };
     hooks.cancelled = [this] { return form.Closed(); };
     TArchiveUnpacker unpacker(std::move(hooks), maxUnpackedBytes);
-    if (!unpacker.Unpack(archivePath, destFolder)) {
+    const bool ok = unpacker.Unpack(archive, destFolder);
+    if (written)
+        *written = unpacker.Written();
+    if (!ok) {
         SetError(unpacker.Error());
         return false;
     }

@@ -34,13 +34,13 @@ void BM_UnpackArchive(benchmark::State& state)
     TZipMaker zip;
     for (std::size_t i = 0; i < files; ++i)
         zip.File("Pallido/lib/file" + std::to_string(i), Payload(each, static_cast<unsigned>(i)));
-    zip.Save(dir.Path() + "update.zip");
+    const std::string archive = zip.Bytes();
     const std::string dest = dir.Sub("prog");
     TArchiveUnpacker::THooks hooks;
     hooks.askReplace = [](const std::string&) { return true; };
     for (auto _ : state) {
         TArchiveUnpacker unpacker(hooks, std::uint64_t(1) << 30);
-        if (!unpacker.Unpack(dir.Path() + "update.zip", dest))
+        if (!unpacker.Unpack(archive, dest))
             state.SkipWithError(unpacker.Error().c_str());
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * files * each));
@@ -50,19 +50,20 @@ BENCHMARK(BM_UnpackArchive)->Arg(1)->Arg(8)->Unit(benchmark::kMillisecond);
 void BM_DownloadFile(benchmark::State& state)
 {
     const std::size_t size = static_cast<std::size_t>(state.range(0)) << 20;
-    TTempDir dir;
     TTestServer server;
     TCannedReply reply;
     reply.body = Payload(size, 7);
     reply.contentType = "application/zip";
     server.Set("/update.zip", reply);
     TTestSigner signer;
-    server.Set("/update.zip.minisig", signer.SignVersion(reply.body, "20100901"));
+    server.Set("/update.zip.minisig", signer.SignUpdate(reply.body, "20100901", "pallido"));
     TMyUpdate updater;
     updater.publicKey = signer.PublicKeyLine();
     updater.info.version = "20100901";
+    updater.info.update_name = "pallido";
+    std::string archive;
     for (auto _ : state) {
-        if (!updater.DownloadFile(server.BaseUrl() + "update.zip", dir.Path() + "update.zip"))
+        if (!updater.DownloadFile(server.BaseUrl() + "update.zip", archive))
             state.SkipWithError(updater.LastError().c_str());
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * size));
@@ -80,7 +81,7 @@ void BM_VerifySignature(benchmark::State& state)
     const std::string signature = signer.SignVersion(archive, "20100901", legacy);
     const TMinisignKey key = *ParseMinisignKey(signer.PublicKeyLine());
     for (auto _ : state) {
-        if (!VerifyMinisign(key, archive, signature, "20100901"))
+        if (!VerifyMinisign(key, archive, signature, {"version=20100901"}))
             state.SkipWithError("the signature did not verify");
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * size));
@@ -90,13 +91,12 @@ BENCHMARK(BM_VerifySignature)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 void BM_CentralDirectoryNames(benchmark::State& state)
 {
-    TTempDir dir;
     TZipMaker zip;
     for (int i = 0; i < state.range(0); ++i)
         zip.File("Pallido/skins/entry" + std::to_string(i) + ".png", "", 0100644, false);
-    zip.Save(dir.Path() + "many.zip");
+    const std::string archive = zip.Bytes();
     for (auto _ : state)
-        benchmark::DoNotOptimize(CentralDirectoryNames(dir.Path() + "many.zip"));
+        benchmark::DoNotOptimize(CentralDirectoryNames(archive));
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 BENCHMARK(BM_CentralDirectoryNames)->Arg(1000)->Arg(70000)->Unit(benchmark::kMillisecond);

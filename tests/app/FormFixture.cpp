@@ -52,6 +52,7 @@ void TFormTest::StartForm(bool waitForFirstTab)
 {
     form = std::make_unique<TForm1>();
     form->MyUpdate1.publicKey = updateSigner.PublicKeyLine();
+    form->MyUpdate1.runningAsRoot = false; // the suite may run as root
     localOnly.Install(form->Profile());
     form->FormCreate();
     form->show();

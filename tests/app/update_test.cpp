@@ -54,9 +54,9 @@ TEST_F(TFormTest, AnnouncedVersionStartsAnUpdateAndAFailureRestoresTheCaption)
     EXPECT_FALSE(form->MyUpdate1.Installed());
 }
 
-TEST_F(TFormTest, RunningOrEmptyVersionStartsNoUpdate)
+TEST_F(TFormTest, RunningOlderOrEmptyVersionStartsNoUpdate)
 {
-    for (const std::string version : {"20100823", ""}) {
+    for (const std::string version : {"20100823", "20100822", ""}) {
         TCannedReply soft;
         soft.body = SoftInfoAnnouncing(version, base + "updates/u.zip");
         server.Set(kSoft, soft);
@@ -123,7 +123,7 @@ TEST_F(TFormTest, ReplaceQuestionIsAskedInTheWindowWhileTheWorkerWaits)
                        .Bytes();
     archive.contentType = "application/zip";
     server.Set("/updates/u.zip", archive);
-    server.Set("/updates/u.zip.minisig", updateSigner.SignVersion(archive.body, "20100901"));
+    server.Set("/updates/u.zip.minisig", updateSigner.SignUpdate(archive.body, "20100901", "pallido-update-wintest"));
     TCannedReply soft;
     soft.body = SoftInfoAnnouncing("20100901", base + "updates/u.zip");
     server.Set(kSoft, soft);
@@ -154,6 +154,7 @@ TEST_F(TFormTest, ReplaceQuestionIsAskedInTheWindowWhileTheWorkerWaits)
     form = std::make_unique<TForm1>();
     form->MyUpdate1.places = {dir.Sub("tmp"), prog, ""};
     form->MyUpdate1.publicKey = updateSigner.PublicKeyLine();
+    form->MyUpdate1.runningAsRoot = false;
     localOnly.Install(form->Profile());
     form->FormCreate();
     form->show();
@@ -194,7 +195,7 @@ TEST_F(TFormTest, ClosingTheWindowWhileTheReplaceQuestionIsShownAnswersNo)
                        .Bytes();
     archive.contentType = "application/zip";
     server.Set("/updates/u.zip", archive);
-    server.Set("/updates/u.zip.minisig", updateSigner.SignVersion(archive.body, "20100901"));
+    server.Set("/updates/u.zip.minisig", updateSigner.SignUpdate(archive.body, "20100901", "pallido-update-wintest"));
     TCannedReply soft;
     soft.body = SoftInfoAnnouncing("20100901", base + "updates/u.zip");
     server.Set(kSoft, soft);
@@ -204,6 +205,7 @@ TEST_F(TFormTest, ClosingTheWindowWhileTheReplaceQuestionIsShownAnswersNo)
     form = std::make_unique<TForm1>();
     form->MyUpdate1.places = {dir.Sub("tmp"), prog, ""};
     form->MyUpdate1.publicKey = updateSigner.PublicKeyLine();
+    form->MyUpdate1.runningAsRoot = false;
     localOnly.Install(form->Profile());
     form->FormCreate();
     form->show();

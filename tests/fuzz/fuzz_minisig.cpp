@@ -3,10 +3,12 @@
 //   a key made at start-up; nothing may ever verify (that would be a forgery);
 // - odd: the rest is split into an archive and a trusted comment, signed with
 //   that key, then perhaps altered as the input says; it must verify exactly
-//   when nothing was altered and the comment holds the version token.
+//   when nothing was altered and the comment holds both the version and the
+//   program name token.
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "Minisign.h"
 #include "TestSigner.h"
@@ -46,7 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string rest(reinterpret_cast<const char*>(data) + 1, size - 1);
     if ((data[0] & 1) == 0) {
         ParseMinisignSignature(rest);
-        if (VerifyMinisign(Key(), "PK\x03\x04 fixed archive", rest, "20100901"))
+        if (VerifyMinisign(Key(), "PK\x03\x04 fixed archive", rest, {"version=20100901"}))
             __builtin_trap();
         return 0;
     }
@@ -76,9 +78,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         signature[at] = signature[at] == 'A' ? 'B' : 'A';
         altered = true;
     }
-    const std::string version = "20100901";
-    const bool expected = !altered && HasToken(comment, "version=" + version);
-    if (VerifyMinisign(Key(), archive, signature, version) != expected)
+    const std::vector<std::string> tokens = {"version=20100901", "name=pallido"};
+    const bool expected = !altered && HasToken(comment, tokens[0]) && HasToken(comment, tokens[1]);
+    if (VerifyMinisign(Key(), archive, signature, tokens) != expected)
         __builtin_trap();
     return 0;
 }

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <string_view>
 
 #include <unistd.h>
 
@@ -42,20 +43,15 @@ TSandbox& Box()
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     TSandbox& box = Box();
-    const fs::path archive = box.root / "update.zip";
-    {
-        std::ofstream out(archive, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-    }
     int asked = 0;
     TArchiveUnpacker::THooks hooks;
     hooks.askReplace = [&asked](const std::string&) { return (++asked % 2) == 1; };
     TArchiveUnpacker unpacker(hooks, 64u << 20);
-    unpacker.Unpack(archive.string(), box.dest.string() + "/");
+    unpacker.Unpack(std::string_view(reinterpret_cast<const char*>(data), size), box.dest.string() + "/");
 
-    // Only the archive and the program folder may exist beside each other.
+    // Nothing may appear beside the program folder.
     for (const auto& e : fs::directory_iterator(box.root))
-        if (e.path() != archive && e.path() != box.dest)
+        if (e.path() != box.dest)
             __builtin_trap();
     // Inside the program folder: plain files only, nothing nested.
     for (const auto& e : fs::directory_iterator(box.dest)) {

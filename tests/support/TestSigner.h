@@ -20,6 +20,13 @@ public:
     {
         return Sign(data, "version=" + version, legacy);
     }
+    // Sign() for an update: the trusted comment names the version and the
+    // program, "version=<version> name=<name>".
+    std::string SignUpdate(const std::string& data, const std::string& version, const std::string& name,
+                           bool legacy = false) const
+    {
+        return Sign(data, "version=" + version + " name=" + name, legacy);
+    }
 
 private:
     std::array<std::uint8_t, 8> keyId_{};

@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "CleanupScript.h"
 #include "Launcher.h"
@@ -17,10 +18,15 @@ namespace {
 const std::string kArchive = std::string("PK\x03\x04 pretend archive ", 21) + std::string(5000, 'z');
 
 bool Verifies(const TTestSigner& signer, const std::string& data, const std::string& sig,
-              const std::string& version, std::string* why = nullptr)
+              const std::vector<std::string>& tokens, std::string* why = nullptr)
 {
     const auto key = ParseMinisignKey(signer.PublicKeyLine());
-    return key && VerifyMinisign(*key, data, sig, version, why);
+    return key && VerifyMinisign(*key, data, sig, tokens, why);
+}
+bool Verifies(const TTestSigner& signer, const std::string& data, const std::string& sig,
+              const std::string& version, std::string* why = nullptr)
+{
+    return Verifies(signer, data, sig, std::vector<std::string>{"version=" + version}, why);
 }
 
 // Runs a shell command line; true when it exits 0.
@@ -48,7 +54,7 @@ TEST(Minisign, KeysAreReadFromTheirPublicKeyLineOnly)
     EXPECT_FALSE(ParseMinisignKey("RX" + line.substr(2)));
 }
 
-TEST(Minisign, BothAlgorithmsVerifyAndTheVersionMustBeAWholeToken)
+TEST(Minisign, BothAlgorithmsVerifyAndEveryRequiredTokenMustBeWhole)
 {
     TTestSigner signer;
     for (bool legacy : {false, true}) {
@@ -58,7 +64,7 @@ TEST(Minisign, BothAlgorithmsVerifyAndTheVersionMustBeAWholeToken)
         EXPECT_TRUE(Verifies(signer, kArchive, among, "20101001"));
         std::string why;
         EXPECT_FALSE(Verifies(signer, kArchive, among, "2010100", &why));
-        EXPECT_EQ(why, "the signature is for another version");
+        EXPECT_EQ(why, "the trusted comment does not say version=2010100");
         EXPECT_FALSE(Verifies(signer, kArchive, among, "201010011"));
         EXPECT_FALSE(Verifies(signer, kArchive, signer.Sign(kArchive, "version= 20101001", legacy), "20101001"));
         EXPECT_FALSE(Verifies(signer, kArchive, signer.Sign(kArchive, "myversion=20101001", legacy), "20101001"));
@@ -68,6 +74,17 @@ TEST(Minisign, BothAlgorithmsVerifyAndTheVersionMustBeAWholeToken)
             crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
         EXPECT_TRUE(Verifies(signer, kArchive, crlf, "v2"));
         EXPECT_TRUE(Verifies(signer, "", signer.SignVersion("", "v2", legacy), "v2")) << "an empty file";
+
+        // The program's name is required beside the version, each as a token.
+        const std::string named = signer.Sign(kArchive, "version=20101001 name=pallido", legacy);
+        const std::vector<std::string> both = {"version=20101001", "name=pallido"};
+        EXPECT_TRUE(Verifies(signer, kArchive, named, both));
+        EXPECT_TRUE(Verifies(signer, kArchive, signer.Sign(kArchive, "name=pallido\tversion=20101001", legacy), both));
+        EXPECT_FALSE(Verifies(signer, kArchive, named, std::vector<std::string>{"version=20101001", "name=helper"}, &why));
+        EXPECT_EQ(why, "the trusted comment does not say name=helper");
+        for (const char* comment : {"version=20101001", "version=20101001 name=pallido.exe",
+                                    "version=20101001 name=pallid", "version=20101001name=pallido"})
+            EXPECT_FALSE(Verifies(signer, kArchive, signer.Sign(kArchive, comment, legacy), both)) << comment;
     }
 }
 
@@ -92,7 +109,7 @@ TEST(Minisign, TamperingAnyPartIsRefused)
     ASSERT_TRUE(ourKey && otherKey);
     TMinisignKey disguised = *otherKey;
     disguised.keyId = ourKey->keyId;
-    EXPECT_FALSE(VerifyMinisign(disguised, kArchive, sig, "20101001", &why));
+    EXPECT_FALSE(VerifyMinisign(disguised, kArchive, sig, {"version=20101001"}, &why));
     EXPECT_EQ(why, "the signature does not match the file");
 
     // A trusted comment rewritten to another version: the global signature fails.
@@ -156,9 +173,9 @@ TEST(Minisign, AgreesWithTheMinisignTool)
         ASSERT_TRUE(Shell("minisign -S" + std::string(legacyFlag) + " -s " + Quoted(sec) + " -m " + Quoted(file) +
                         " -t 'version=20101001'"));
         const std::string sig = ReadFile(file + ".minisig");
-        EXPECT_TRUE(VerifyMinisign(*key, kArchive, sig, "20101001")) << sig;
-        EXPECT_FALSE(VerifyMinisign(*key, kArchive, sig, "20101002"));
-        EXPECT_FALSE(VerifyMinisign(*key, kArchive + " ", sig, "20101001"));
+        EXPECT_TRUE(VerifyMinisign(*key, kArchive, sig, {"version=20101001"})) << sig;
+        EXPECT_FALSE(VerifyMinisign(*key, kArchive, sig, {"version=20101002"}));
+        EXPECT_FALSE(VerifyMinisign(*key, kArchive + " ", sig, {"version=20101001"}));
     }
 
     // What our test signer makes, the tool accepts.

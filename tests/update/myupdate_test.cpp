@@ -38,6 +38,7 @@ struct TRig {
         updater->places = {temp, prog, "old-program"};
         updater->publicKey = signer.PublicKeyLine();
         updater->confirmRunningMs = 200;
+        updater->runningAsRoot = false; // the suite may run as root
         WriteFile(prog + "old-program", "old");
     }
 
@@ -50,12 +51,15 @@ struct TRig {
         return info;
     }
     bool Check(const SOFT_INFO& info) { return updater->CheckUpdate(window.Form(), info, kCurrentVersion); }
-    // The archive and its signature, made for `version`.
-    void Serve(const TZipMaker& zip, const std::string& version = "20100901") { Serve(zip.Bytes(), version); }
-    void Serve(const std::string& bytes, const std::string& version = "20100901")
+    // The archive and its signature, made for `version` and program `name`.
+    void Serve(const TZipMaker& zip, const std::string& version = "20100901", const std::string& name = "newprog")
+    {
+        Serve(zip.Bytes(), version, name);
+    }
+    void Serve(const std::string& bytes, const std::string& version = "20100901", const std::string& name = "newprog")
     {
         server.Set(kArchivePath, bytes);
-        server.Set(kArchivePath + ".minisig", signer.SignVersion(bytes, version));
+        server.Set(kArchivePath + ".minisig", signer.SignUpdate(bytes, version, name));
     }
     // Clean-up scripts left in the temporary folder.
     Names Scripts() const
@@ -106,22 +110,36 @@ std::chrono::milliseconds Timed(F&& f)
 
 } // namespace
 
-TEST(CheckUpdate, OnlyAVersionOtherThanTheRunningOneStartsAnUpdate)
+TEST(CheckUpdate, OnlyANewerWholeNumberStartsAnUpdate)
 {
-    for (const std::string& same : std::vector<std::string>{std::string(kCurrentVersion), std::string()}) {
+    // Equal, older, or not a whole number: nothing is started or requested.
+    // Root never updates itself, whatever it is told.
+    const std::vector<std::string> never = {std::string(kCurrentVersion), "", "20100822", "2010082", "020100823",
+                                            "20100823 ", " 20100901", "+20100901", "-20100901", "2010.0901",
+                                            "20100901\n", "v2", "0x20100901", "\xef\xbc\x92\xef\xbc\x90"};
+    for (const std::string& version : never) {
         TRig rig;
-        EXPECT_FALSE(rig.Check(rig.Info(same))) << same;
+        rig.Serve(TZipMaker().File("newprog", "#!/bin/sh\n", 0100755), version);
+        EXPECT_FALSE(rig.Check(rig.Info(version))) << version;
         rig.updater.reset();
-        EXPECT_EQ(rig.server.RequestCount(kArchivePath), 0u);
+        EXPECT_TRUE(rig.server.Requests().empty()) << version;
         EXPECT_TRUE(rig.window.Messages().empty());
     }
-    // No ordering of versions: lower, higher, or merely different all update.
-    for (const std::string& other : std::vector<std::string>{"20100822", "20100824", "2010082", "20100823 ", "v2"}) {
+    {
         TRig rig;
-        ASSERT_TRUE(rig.Check(rig.Info(other))) << other;
-        EXPECT_EQ(rig.window.WaitForMessage(10s), WM_UPDATE_FAILED) << other; // 404
+        rig.updater->runningAsRoot = true;
+        rig.Serve(TZipMaker().File("newprog", "#!/bin/sh\n", 0100755));
+        EXPECT_FALSE(rig.Check(rig.Info())) << "as root";
+        rig.updater.reset();
+        EXPECT_TRUE(rig.server.Requests().empty()) << "as root";
+    }
+    for (const std::string& version : std::vector<std::string>{"20100824", "020100824", "100000000",
+                                                               "99999999999999999999999999"}) {
+        TRig rig;
+        ASSERT_TRUE(rig.Check(rig.Info(version))) << version;
+        EXPECT_EQ(rig.window.WaitForMessage(10s), WM_UPDATE_FAILED) << version; // 404
         EXPECT_EQ(rig.server.RequestCount(kArchivePath), 1u);
-        EXPECT_FALSE(rig.Check(rig.Info(other))) << "one update per run";
+        EXPECT_FALSE(rig.Check(rig.Info(version))) << "one update per run";
     }
 }
 
@@ -168,22 +186,24 @@ TEST(RunUpdate, AnArchiveWhoseSignatureDoesNotHoldIsNeitherKeptNorUnpacked)
              r.server.Set(kArchivePath, flipped);
          },
          "does not match"},
-        {"another key", [&](TRig& r) { r.server.Set(kArchivePath, archive); r.server.Set(kArchivePath + ".minisig", stranger.SignVersion(archive, "20100901")); }, "another key"},
+        {"another key", [&](TRig& r) { r.server.Set(kArchivePath, archive); r.server.Set(kArchivePath + ".minisig", stranger.SignUpdate(archive, "20100901", "newprog")); }, "another key"},
         {"no signature (404)", [&](TRig& r) { r.server.Set(kArchivePath, archive); }, "signature failed"},
-        {"signed for another version", [&](TRig& r) { r.Serve(archive, "20100902"); }, "another version"},
-        {"no version at all", [&](TRig& r) { r.server.Set(kArchivePath, archive); r.server.Set(kArchivePath + ".minisig", r.signer.Sign(archive, "timestamp:1")); }, "another version"},
+        {"signed for another version", [&](TRig& r) { r.Serve(archive, "20100902"); }, "does not say version=20100901"},
+        {"no version at all", [&](TRig& r) { r.server.Set(kArchivePath, archive); r.server.Set(kArchivePath + ".minisig", r.signer.Sign(archive, "timestamp:1 name=newprog")); }, "does not say version=20100901"},
+        {"signed for another program", [&](TRig& r) { r.Serve(archive, "20100901", "helper"); }, "does not say name=newprog"},
+        {"no program named", [&](TRig& r) { r.server.Set(kArchivePath, archive); r.server.Set(kArchivePath + ".minisig", r.signer.SignVersion(archive, "20100901")); }, "does not say name=newprog"},
         {"garbage", [&](TRig& r) { r.server.Set(kArchivePath, archive); r.server.Set(kArchivePath + ".minisig", std::string(300, '\xff')); }, "not a minisign"},
         {"truncated",
          [&](TRig& r) {
              r.server.Set(kArchivePath, archive);
-             const std::string sig = r.signer.SignVersion(archive, "20100901");
+             const std::string sig = r.signer.SignUpdate(archive, "20100901", "newprog");
              r.server.Set(kArchivePath + ".minisig", sig.substr(0, sig.size() - 30));
          },
          "not a minisign"},
         {"over 4 KiB",
          [&](TRig& r) {
              r.server.Set(kArchivePath, archive);
-             r.server.Set(kArchivePath + ".minisig", r.signer.SignVersion(archive, "20100901") + std::string(4096, '\n'));
+             r.server.Set(kArchivePath + ".minisig", r.signer.SignUpdate(archive, "20100901", "newprog") + std::string(4096, '\n'));
          },
          "signature failed"},
     };
@@ -338,7 +358,7 @@ TEST(RunUpdate, FailedStartKeepsTheOldProgram)
     EXPECT_TRUE(ListFolder(plain.temp).empty());
 }
 
-TEST(RunUpdate, CorruptArchiveStaysInTheTemporaryFolder)
+TEST(RunUpdate, ACorruptArchiveLeavesNothingInTheTemporaryFolder)
 {
     TRig rig;
     std::string bytes = TZipMaker()
@@ -350,15 +370,39 @@ TEST(RunUpdate, CorruptArchiveStaysInTheTemporaryFolder)
     ASSERT_TRUE(rig.Check(rig.Info()));
     EXPECT_EQ(rig.window.WaitForMessage(10s), WM_UPDATE_FAILED);
     rig.updater.reset();
-    EXPECT_EQ(ListFolder(rig.temp), (Names{"newprog"}));
-    EXPECT_EQ(ReadFile(rig.temp + "newprog"), bytes);
+    EXPECT_TRUE(ListFolder(rig.temp).empty());
     EXPECT_EQ(ListFolder(rig.prog), (Names{"first.txt", "old-program"}));
     EXPECT_TRUE(rig.recorder.calls.empty());
 }
 
+TEST(RunUpdate, OnlyAProgramTheArchiveBroughtIsStarted)
+{
+    // The folder already holds a program of the announced name; the archive
+    // (signed for that name) does not bring it, or the user kept the old one.
+    for (bool asked : {false, true}) {
+        SCOPED_TRACE(asked ? "the user kept the old file" : "not in the archive");
+        TRig rig;
+        WriteFile(rig.prog + "helper", "#!/bin/sh\n");
+        TZipMaker zip;
+        zip.File("readme.txt", "new");
+        if (asked)
+            zip.File("helper", "#!/bin/sh\necho new\n", 0100755);
+        rig.Serve(zip, "20100901", "helper");
+        ASSERT_TRUE(rig.Check(rig.Info("20100901", "helper")));
+        EXPECT_EQ(rig.window.WaitForMessage(10s), WM_UPDATE_FAILED);
+        EXPECT_NE(rig.updater->LastError().find("did not bring helper"), std::string::npos)
+            << rig.updater->LastError();
+        rig.updater.reset();
+        EXPECT_EQ(rig.window.asked, asked ? Names{"helper"} : Names{});
+        EXPECT_TRUE(rig.recorder.calls.empty());
+        EXPECT_TRUE(rig.Scripts().empty());
+    }
+}
+
 TEST(RunUpdate, ProgramNameFromTheServerMustBeAPlainFileName)
 {
-    for (const std::string& bad : std::vector<std::string>{"../newprog", "/tmp/newprog", "sub\\newprog", "..", ""}) {
+    for (const std::string& bad : std::vector<std::string>{"../newprog", "/tmp/newprog", "sub\\newprog", "..", "",
+                                                           "new..prog", std::string("newprog\0x", 9)}) {
         TRig rig;
         rig.Serve(TZipMaker().File("newprog", "x", 0100755));
         ASSERT_TRUE(rig.Check(rig.Info("20100901", bad)));
@@ -438,7 +482,7 @@ TEST(Shutdown, ScriptThatCannotBeWrittenIsNotStarted)
 TEST(Shutdown, NoScriptWhenTheNewProgramTookTheOldName)
 {
     TRig rig;
-    rig.Serve(TZipMaker().File("old-program", "#!/bin/sh\n", 0100755));
+    rig.Serve(TZipMaker().File("old-program", "#!/bin/sh\n", 0100755), "20100901", "old-program");
     rig.window.answer = [](const std::string&) { return true; };
     ASSERT_TRUE(rig.Check(rig.Info("20100901", "old-program")));
     EXPECT_EQ(rig.window.WaitForMessage(10s), WM_UPDATE_DONE);

@@ -40,7 +40,7 @@ struct TUnpackRun {
             return answer(name);
         };
         TArchiveUnpacker unpacker(hooks, limit);
-        const bool ok = unpacker.Unpack(archive, dest);
+        const bool ok = unpacker.Unpack(ReadFile(archive), dest);
         error = unpacker.Error();
         written = unpacker.Written();
         return ok;
@@ -154,7 +154,7 @@ TEST(Unpack, NamesHoldingANulByteAreSkipped)
         .Save(run.archive);
     WriteFile(run.archive,
               Replace(ReadFile(run.archive), "evilQname", std::string("evil\0name", 9)));
-    auto stored = CentralDirectoryNames(run.archive);
+    auto stored = CentralDirectoryNames(ReadFile(run.archive));
     ASSERT_TRUE(stored);
     EXPECT_EQ(*stored, (Names{"good.txt", std::string("evil\0name", 9),
                               std::string("dir/evil\0name/../../x", 21), "last.txt"}));
@@ -164,13 +164,11 @@ TEST(Unpack, NamesHoldingANulByteAreSkipped)
 
 TEST(Unpack, CentralDirectoryOfLargeAndOddArchives)
 {
-    TTempDir dir;
     // Over 65535 entries: the count lives in the ZIP64 end record.
     TZipMaker many;
     for (int i = 0; i < 70000; ++i)
         many.File("f" + std::to_string(i), "", 0100644, false);
-    many.Save(dir.Path() + "many.zip");
-    auto names = CentralDirectoryNames(dir.Path() + "many.zip");
+    auto names = CentralDirectoryNames(many.Bytes());
     ASSERT_TRUE(names);
     ASSERT_EQ(names->size(), 70000u);
     EXPECT_EQ(names->back(), "f69999");
@@ -178,15 +176,11 @@ TEST(Unpack, CentralDirectoryOfLargeAndOddArchives)
     std::string commented = TZipMaker().File("a", "1").Bytes();
     commented[commented.size() - 2] = 5; // archive comment length
     commented += "hello";
-    WriteFile(dir.Path() + "c.zip", commented);
-    EXPECT_EQ(CentralDirectoryNames(dir.Path() + "c.zip"), (std::optional<Names>{{"a"}}));
+    EXPECT_EQ(CentralDirectoryNames(commented), (std::optional<Names>{{"a"}}));
 
     for (const std::string& broken : std::vector<std::string>{"", "PK", std::string(100, '\0'),
-                                                              commented.substr(0, commented.size() - 30)}) {
-        WriteFile(dir.Path() + "b.zip", broken);
-        EXPECT_FALSE(CentralDirectoryNames(dir.Path() + "b.zip"));
-    }
-    EXPECT_FALSE(CentralDirectoryNames(dir.Path() + "missing.zip"));
+                                                              commented.substr(0, commented.size() - 30)})
+        EXPECT_FALSE(CentralDirectoryNames(broken));
 }
 
 TEST(Unpack, FilesAre0755WhenExecutableAnd0644OtherwiseNeverWritableByOthers)
@@ -320,8 +314,6 @@ TEST(Unpack, CorruptArchiveFailsAndKeepsWhatWasExtractedBefore)
         for (const auto& name : ListFolder(r.dest))
             EXPECT_EQ(name.rfind(".pallido-part-", 0), std::string::npos) << name;
     }
-    TUnpackRun missing;
-    EXPECT_FALSE(missing.RunFile());
 }
 
 TEST(Unpack, TotalUnpackedSizeIsCapped)
@@ -356,6 +348,6 @@ TEST(Unpack, CancellationStopsBetweenEntries)
     TArchiveUnpacker::THooks hooks;
     hooks.cancelled = [&polls] { return ++polls > 3; };
     TArchiveUnpacker unpacker(hooks, 1 << 20);
-    EXPECT_FALSE(unpacker.Unpack(run.archive, run.dest));
+    EXPECT_FALSE(unpacker.Unpack(ReadFile(run.archive), run.dest));
     EXPECT_LT(ListFolder(run.dest).size(), 3u);
 }
