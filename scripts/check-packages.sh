@@ -57,6 +57,15 @@ for dep in fonts-noto-cjk fonts-noto-color-emoji xdg-utils qt6-wayland libqt6web
   dpkg-deb -f "$client" Depends | grep -q "$dep" || fail "the client does not depend on $dep"
 done
 
+echo "== no update key in the packaged client"
+# A minisign public key line: "RW" and 54 more base64 characters. The keyed
+# test client of this build carries one, so the search is shown to find it.
+update_keys() { strings -n 56 "$1" | grep -oE 'RW[A-Za-z0-9+/]{54}' || true; }
+keyed=build/tests/update/pallido_keyed_client
+if [ -x "$keyed" ] && [ -z "$(update_keys "$keyed")" ]; then fail "the key search finds no key in $keyed"; fi
+found=$(update_keys "$scratch/usr/bin/pallido")
+[ -z "$found" ] || fail "the packaged client carries an update key: $found"
+
 echo "== the installed client against the installed server"
 export QT_QPA_PLATFORM=offscreen
 if [ "$(id -u)" -eq 0 ]; then export QTWEBENGINE_DISABLE_SANDBOX=1; fi
