@@ -42,6 +42,7 @@ public:
     // Parameters are numbered from 1, as in SQLite.
     void Bind(int index, std::int64_t value);
     void Bind(int index, std::string_view text);
+    void BindNull(int index);
     // True while a row is available; false when the statement is done.
     bool Step();
     // Runs a statement that returns no rows, then resets it for reuse.
@@ -51,6 +52,7 @@ public:
     std::int64_t Int(int column) const;
     // Text of a column; empty for NULL.
     std::string Text(int column) const;
+    bool IsNull(int column) const;
 
 private:
     TSqliteDb& db_;

@@ -57,6 +57,12 @@ void TSqliteStmt::Bind(int index, std::string_view text)
         Fail(db_.Handle(), "bind");
 }
 
+void TSqliteStmt::BindNull(int index)
+{
+    if (sqlite3_bind_null(stmt_, index) != SQLITE_OK)
+        Fail(db_.Handle(), "bind");
+}
+
 bool TSqliteStmt::Step()
 {
     const int rc = sqlite3_step(stmt_);
@@ -81,6 +87,8 @@ void TSqliteStmt::Reset()
 }
 
 std::int64_t TSqliteStmt::Int(int column) const { return sqlite3_column_int64(stmt_, column); }
+
+bool TSqliteStmt::IsNull(int column) const { return sqlite3_column_type(stmt_, column) == SQLITE_NULL; }
 
 std::string TSqliteStmt::Text(int column) const
 {
