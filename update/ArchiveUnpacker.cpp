@@ -68,7 +68,8 @@ bool TArchiveUnpacker::Unpack(std::string_view archiveBytes, const std::string& 
     written_.clear();
     mayWrite_.clear();
     totalBytes_ = 0;
-    // The ZIP library takes no bytes at all for an empty archive.
+    // Too short for the end record: the ZIP library would take an empty
+    // buffer for an empty archive.
     if (archiveBytes.size() < kEndRecordSize)
         return Fail("not a ZIP archive");
     // The archive is read from these bytes only: what was checked is what is
