@@ -10,7 +10,7 @@ PACKAGES=(
   libcurl4-openssl-dev libxml2-dev libzip-dev zlib1g-dev
   libcpp-httplib-dev libsqlite3-dev libssl-dev libsodium-dev minisign
   libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev qt6-base-dev-tools qt6-webengine-dev libqt6webenginecore6-bin
+  qt6-base-dev qt6-base-dev-tools qt6-webengine-dev libqt6webenginecore6-bin qt6-charts-dev
   libgl-dev libxkbcommon-dev
   xvfb xauth x11-utils imagemagick
   fonts-noto-cjk fonts-noto-color-emoji fonts-dejavu-core

@@ -102,10 +102,3 @@ TEST(DesktopNotifier, WithoutAServiceOrABusNothingBreaks)
     nowhere.Notify(QStringLiteral("降价提醒"), QStringLiteral("x"));
     EXPECT_EQ(failedToo.size(), 1);
 }
-
-int main(int argc, char** argv)
-{
-    QCoreApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}
