@@ -168,10 +168,12 @@ void TForm1::keyPressEvent(QKeyEvent* event)
     QMainWindow::keyPressEvent(event);
 }
 
-void TForm1::ShowNoResultMessage()
+void TForm1::ShowNoResultMessage(TFailure failure)
 {
-    QMessageBox box(QMessageBox::Question, QStringLiteral("惜哉..."),
-                    QStringLiteral("很抱歉，没有搜索到相关数据  ╮(╯▽╰)╭"), QMessageBox::Ok, this);
+    const QString text = failure == TFailure::Unreachable
+                             ? QStringLiteral("无法连接服务器，请检查网络后重试")
+                             : QStringLiteral("很抱歉，没有搜索到相关数据  ╮(╯▽╰)╭");
+    QMessageBox box(QMessageBox::Question, QStringLiteral("惜哉..."), text, QMessageBox::Ok, this);
     box.setObjectName(QStringLiteral("bsSkinMessage1"));
     box.exec();
 }

@@ -230,8 +230,10 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
-    // The no-result message box; modal, a single OK button.
-    virtual void ShowNoResultMessage();
+    // The failed-search message box; modal, a single OK button. It says
+    // that the server could not be reached when the request itself failed,
+    // else that nothing was found.
+    virtual void ShowNoResultMessage(TFailure failure);
 
 private:
     void CreateControls();
