@@ -125,6 +125,10 @@ TEST_F(TFormTest, EveryShownControlHasANameAndThePictureListsSayWhatTheyShow)
     EXPECT_EQ(credits[14], QStringLiteral("5冠"));
     EXPECT_EQ(credits[19], QStringLiteral("5金冠"));
     EXPECT_EQ(SpokenItems(form->bsSkinComboBoxEx2), credits);
+    // The seller view list's blank third item says the view it selects.
+    EXPECT_EQ(form->ComboBox2->itemText(2), QString());
+    EXPECT_EQ(SpokenItems(form->ComboBox2),
+              (QStringList{QStringLiteral("大图显示"), QStringLiteral("列表显示"), QStringLiteral("列表显示")}));
     // The box's value is what its current picture shows.
     auto* sort = QAccessible::queryAccessibleInterface(form->bsSkinComboBoxEx3);
     EXPECT_EQ(sort->text(QAccessible::Value), QStringLiteral("默认排序"));
