@@ -20,6 +20,8 @@ void TMyThread::run()
     const bool ok = client_.Fetch(cond_, Tbk_Items_Info{}, rows);
     if (ok)
         results_ = rows;
+    else
+        failure_ = client_.Failure();
     finished_.store(true, std::memory_order_release);
     QCoreApplication::postEvent(receiver_, new QEvent(ok ? WM_SEARCH_DONE : WM_SEARCH_FAILED));
     idle_.store(true);

@@ -28,6 +28,9 @@ public:
     // queue's own locking provides.
     const ATbk_Items_Info* Results() const { return Finished() ? results_ : nullptr; }
 
+    // Why the search failed (TFailure::None after success), read like Results().
+    TFailure Failure() const { return Finished() ? failure_ : TFailure::None; }
+
     // True once the body has done its work (an acquire, like Results()).
     bool Finished() const { return finished_.load(std::memory_order_acquire); }
 
@@ -43,6 +46,7 @@ private:
     QObject* receiver_;
     std::atomic<bool>& idle_;
     const ATbk_Items_Info* results_ = nullptr;
+    TFailure failure_ = TFailure::None;
     std::atomic<bool> finished_{false};
 };
 

@@ -6,6 +6,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include <QTimer>
 #include "AccessibleFactory.h"
 #include "AnsiText.h"
 #include "BrowserPane.h"
@@ -18,6 +19,13 @@
 #include "data.h"
 
 std::atomic<bool> SearchIdle{true};
+
+namespace {
+
+// How long after its first showing the window waits to be framed.
+constexpr int kFrameWaitMs = 2000;
+
+} // namespace
 
 TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
 {
@@ -127,11 +135,26 @@ void TForm1::showEvent(QShowEvent* event)
     // unless it was placed with one already.
     if (!placedOnce_ && QGuiApplication::primaryScreen()) {
         placedOnce_ = true;
-        QMetaObject::invokeMethod(this, [this] {
-            if (!placedWithFrame_ && frameGeometry().size() != size())
-                CenterOnScreen();
-        }, Qt::QueuedConnection);
+        awaitingFrame_ = !placedWithFrame_;
+        QMetaObject::invokeMethod(this, [this] { PlaceByNewFrame(); }, Qt::QueuedConnection);
+        // A window manager frames the window a moment after it is shown (and
+        // moves it by doing so); one that has not framed it by then never will.
+        QTimer::singleShot(kFrameWaitMs, this, [this] { awaitingFrame_ = false; });
     }
+}
+
+void TForm1::moveEvent(QMoveEvent* event)
+{
+    QMainWindow::moveEvent(event);
+    PlaceByNewFrame();
+}
+
+void TForm1::PlaceByNewFrame()
+{
+    if (!awaitingFrame_ || frameGeometry().size() == size())
+        return;
+    awaitingFrame_ = false;
+    CenterOnScreen();
 }
 
 void TForm1::SetDefaultConditions()
@@ -168,10 +191,12 @@ void TForm1::keyPressEvent(QKeyEvent* event)
     QMainWindow::keyPressEvent(event);
 }
 
-void TForm1::ShowNoResultMessage()
+void TForm1::ShowNoResultMessage(TFailure failure)
 {
-    QMessageBox box(QMessageBox::Question, QStringLiteral("惜哉..."),
-                    QStringLiteral("很抱歉，没有搜索到相关数据  ╮(╯▽╰)╭"), QMessageBox::Ok, this);
+    const QString text = failure == TFailure::Unreachable
+                             ? QStringLiteral("无法连接服务器，请检查网络后重试")
+                             : QStringLiteral("很抱歉，没有搜索到相关数据  ╮(╯▽╰)╭");
+    QMessageBox box(QMessageBox::Question, QStringLiteral("惜哉..."), text, QMessageBox::Ok, this);
     box.setObjectName(QStringLiteral("bsSkinMessage1"));
     box.exec();
 }

@@ -68,6 +68,8 @@ public:
     // conditions, placement, browser panes.
     void FormCreate();
     void CenterOnScreen();
+    // Places the window again once a window manager has framed it.
+    void PlaceByNewFrame();
     // The updater's way back to this window: posted messages and the
     // replace question on the GUI thread.
     TUpdateForm UpdateCallbacks();
@@ -230,8 +232,11 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
-    // The no-result message box; modal, a single OK button.
-    virtual void ShowNoResultMessage();
+    void moveEvent(QMoveEvent* event) override;
+    // The failed-search message box; modal, a single OK button. It says
+    // that the server could not be reached when the request itself failed,
+    // else that nothing was found.
+    virtual void ShowNoResultMessage(TFailure failure);
 
 private:
     void CreateControls();
@@ -268,6 +273,7 @@ private:
     TPaneProfile* profile_ = nullptr;
     bool placedOnce_ = false;       // showEvent has run
     bool placedWithFrame_ = false;  // the last placement knew the frame
+    bool awaitingFrame_ = false;    // shown, placed without a frame, none seen yet
     std::unique_ptr<Unit1::TMyThread> worker_;
     bool searchPending_ = false; // a worker's outcome has not been handled yet
     // The seller list made for the shown tab and not yet written (see

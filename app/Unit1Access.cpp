@@ -76,6 +76,8 @@ void TForm1::NameControls()
     Name(ComboBoxPage, QStringLiteral("页码"));
     Name(ComboBox1, QStringLiteral("卖家商品页码"));
     Name(ComboBox2, QStringLiteral("卖家商品显示方式"));
+    // The third item is blank on screen and shows the list view, as the second.
+    ComboBox2->setItemData(2, QStringLiteral("列表显示"), Qt::AccessibleTextRole);
     for (int i = 0; i < bsSkinTabControl1->count(); ++i)
         NameTabCloseButton(i);
 }

@@ -201,8 +201,9 @@ void TForm1::OnSearchDone()
 void TForm1::OnSearchFailed()
 {
     searchPending_ = false;
+    const TFailure failure = worker_ ? worker_->Failure() : TFailure::BadReply;
     setWindowTitle(QStringLiteral("Pallido"));
-    ShowNoResultMessage();
+    ShowNoResultMessage(failure);
     EnableSearchControls(true);
     WriteSellerListWhenIdle();
 }

@@ -119,10 +119,17 @@ bool TForm1::LoadShopItems(bool Paging)
             fetched = Taobao_Items1.Fetch(cond, names, rows) && rows;
         }
         if (!fetched) {
+            // A server that did not answer is told as such (the shop link
+            // is for a seller the server could not list). The box waits for
+            // the click's own handling to end: this may run inside a pane's
+            // navigation check.
+            const bool unreachable = Taobao_Items1.Failure() == TFailure::Unreachable;
             if (Paging)
                 MyScrollBar1->SyncWithDocument(true);
-            else
+            else if (!unreachable)
                 OpenInSystemBrowser(s.shop_url);
+            if (unreachable)
+                QTimer::singleShot(0, this, [this] { ShowNoResultMessage(TFailure::Unreachable); });
             return false;
         }
         StoreShopItems(s, *rows);

@@ -12,7 +12,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-base-dev-tools qt6-webengine-dev libqt6webenginecore6-bin qt6-charts-dev
   libgl-dev libxkbcommon-dev
-  xvfb xauth x11-utils imagemagick
+  xvfb xauth x11-utils imagemagick openbox
   fonts-noto-cjk fonts-noto-color-emoji fonts-dejavu-core
   wrk nginx-light
   lintian desktop-file-utils appstream systemd dpkg-dev xdg-utils libglib2.0-bin qt6-wayland

@@ -4,7 +4,8 @@
 # (scripts/check-packages.sh), then the same suite under AddressSanitizer and
 # UndefinedBehaviorSanitizer, then again under ThreadSanitizer (window tests
 # with the search and update workers included). GUI tests run offscreen, so
-# no display is needed. Between the plain suite and the sanitizer passes
+# no display is needed; the one that needs window frames starts its own X
+# server and window manager (tests/app/with_window_manager.sh). Between the plain suite and the sanitizer passes
 # every fuzz target runs for a few seconds (a smoke run; scripts/fuzz runs
 # them for longer).
 # PALLIDO_SKIP_SANITIZE=1 skips the ASan/UBSan and TSan passes and

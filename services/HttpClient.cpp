@@ -63,6 +63,24 @@ int OnProgress(void* user, curl_off_t, curl_off_t dlnow, curl_off_t, curl_off_t)
     return 0;
 }
 
+// The codes of a request that got no answer to use: nothing to connect to,
+// the connection lost, or no answer in time.
+bool NoAnswer(CURLcode rc)
+{
+    switch (rc) {
+    case CURLE_COULDNT_RESOLVE_HOST:
+    case CURLE_COULDNT_RESOLVE_PROXY:
+    case CURLE_COULDNT_CONNECT:
+    case CURLE_OPERATION_TIMEDOUT:
+    case CURLE_SEND_ERROR:
+    case CURLE_RECV_ERROR:
+    case CURLE_GOT_NOTHING:
+        return true;
+    default:
+        return false;
+    }
+}
+
 } // namespace
 
 THttpClient::THttpClient() : THttpClient(Options{}) {}
@@ -74,6 +92,7 @@ bool THttpClient::Get(const std::string& url, std::string& body)
     body.clear();
     lastError_.clear();
     lastStatus_ = 0;
+    failure_ = TFailure::BadReply;
     if (aborted_.load()) {
         lastError_ = "aborted";
         return false;
@@ -116,6 +135,8 @@ bool THttpClient::Get(const std::string& url, std::string& body)
             lastError_ = "aborted";
         else
             lastError_ = errbuf[0] ? errbuf : curl_easy_strerror(rc);
+        if (t.stalled || (!t.tooBig && !aborted_.load() && NoAnswer(rc)))
+            failure_ = TFailure::Unreachable;
         body.clear();
         return false;
     }
@@ -124,5 +145,6 @@ bool THttpClient::Get(const std::string& url, std::string& body)
         body.clear();
         return false;
     }
+    failure_ = TFailure::None;
     return true;
 }

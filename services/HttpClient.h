@@ -1,11 +1,24 @@
 #pragma once
 // A small blocking HTTP GET over libcurl: one request per call, the body
 // bytes returned unchanged. Any failure (name lookup, connect, stall, size
-// cap, a status outside 2xx, an abort) is reported as false, never as a body.
+// cap, a status outside 2xx, an abort) is reported as false, never as a body,
+// and told apart by Failure(): the request itself failed, or an answer came
+// that is of no use.
 
 #include <atomic>
 #include <cstddef>
 #include <string>
+
+// Why the last request gave nothing usable.
+enum class TFailure {
+    None,
+    // No answer: the name did not resolve, the connection was refused or
+    // broke, there was no route, or the server did not answer in time.
+    Unreachable,
+    // The server answered, but not with something usable: a status outside
+    // 2xx, a reply over the size cap, not the expected document.
+    BadReply,
+};
 
 class THttpClient {
 public:
@@ -30,10 +43,13 @@ public:
     Options& Settings() { return options_; }
     const std::string& LastError() const { return lastError_; }
     long LastStatus() const { return lastStatus_; }
+    // TFailure::None after a successful Get.
+    TFailure Failure() const { return failure_; }
 
 private:
     Options options_;
     std::atomic<bool> aborted_{false};
     std::string lastError_;
     long lastStatus_ = 0;
+    TFailure failure_ = TFailure::None;
 };

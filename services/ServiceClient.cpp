@@ -6,13 +6,19 @@ std::int32_t TServiceClient::Stamp() { return ::Stamp(); }
 
 bool TServiceClient::Request()
 {
+    failure_ = TFailure::BadReply;
     try {
         XmlDoc.Clear();
         const std::string url = BuildUrl();
         std::string body;
-        if (!Http.Get(url, body))
+        if (!Http.Get(url, body)) {
+            failure_ = Http.Failure();
             return false;
-        return LoadReply(body);
+        }
+        if (!LoadReply(body))
+            return false;
+        failure_ = TFailure::None;
+        return true;
     } catch (...) {
         return false;
     }

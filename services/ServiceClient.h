@@ -19,6 +19,11 @@ public:
     // GET of BuildUrl(), then LoadReply. Every failure is caught here and
     // gives false.
     bool Request();
+    // Why the last Fetch or Request returned false: Unreachable when the
+    // request itself failed (no answer), BadReply for an answer of no use
+    // and for conditions that made no request; None after success.
+    TFailure Failure() const { return failure_; }
+    void SetFailure(TFailure failure) { failure_ = failure; }
     // XML load of a reply body, key element check, ParseReply; false (and
     // the results untouched) when the body is not a usable reply.
     bool LoadReply(std::string_view body);
@@ -34,6 +39,9 @@ public:
 protected:
     virtual const char* KeyElement() const = 0;
     static std::int32_t Stamp();
+
+private:
+    TFailure failure_ = TFailure::None;
 };
 
 // Fetch of every client: copy the caller's records (they are never changed),
@@ -44,8 +52,10 @@ bool FetchInto(Client& client, const Cond& cond, const Info& names, const Result
 {
     client.Names = names;
     client.Cond = cond;
-    if (!client.CondValid())
+    if (!client.CondValid()) {
+        client.SetFailure(TFailure::BadReply);
         return false;
+    }
     client.ApplyDefaults();
     if (!client.Request())
         return false;

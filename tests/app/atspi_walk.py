@@ -8,15 +8,19 @@ Run inside a private D-Bus session (see atspi_test.sh):
 Starts the publisher server on 127.0.0.1:PORT (the client's built-in primary
 address) with a fresh catalog, switches the session's accessibility on,
 starts the client, waits for its first result page and walks its accessible
-tree. Fails when a shown interactive control has no name, when an item of
-the sort or credit lists has no text, when a notebook page button is not a
-page tab, or when the result page's item titles cannot be read as links.
+tree. Fails when a shown interactive control has no name, when fewer than
+MIN_CONTROLS were read, when a combo box (shown or not) has no name, when one
+of the sort or credit lists is missing or has an item without text, when a
+notebook page button is not a page tab, or when the result page's item
+titles cannot be read as links named by the titles themselves (the catalog's
+own titles: a seller's nick link is no title link).
 """
 
 import os
 import select
 import signal
 import socket
+import sqlite3
 import subprocess
 import sys
 import tempfile
@@ -35,6 +39,8 @@ INTERACTIVE = {
 PICTURE_LISTS = ("排序方式", "最低信用", "最高信用")
 PANES = ("搜索结果", "卖家列表", "淘宝频道", "卖家商品")
 TIMEOUT = 90
+MIN_CONTROLS = 20
+PAGE_ROWS = 40
 
 
 def walk(node, depth=0, path=()):
@@ -91,6 +97,25 @@ def result_links(app):
                 p.name == "搜索结果" for p in path):
             return [n.name for n, _ in walk(node) if n.getRole() == pyatspi.ROLE_LINK]
     return []
+
+
+def plain(text):
+    return " ".join(text.split())
+
+
+def catalog_titles(path):
+    """The titles of every item in the server's catalog, as a link reads them."""
+    db = sqlite3.connect("file:%s?mode=ro" % path, uri=True)
+    try:
+        return {plain(title) for (title,) in db.execute("SELECT title FROM items")}
+    finally:
+        db.close()
+
+
+def title_links(app, titles, wanted):
+    """The result page's links named by an item title, once there are `wanted`."""
+    links = [name for name in result_links(app) if plain(name) in titles]
+    return links if len(links) >= wanted else []
 
 
 def describe(node, depth=0, limit=120, lines=None):
@@ -216,6 +241,15 @@ def main():
         except Failed as failure:
             print(failure)
             return 1
+        try:
+            titles = catalog_titles(folder + "/catalog.sqlite")
+        except sqlite3.Error as error:
+            print("the catalog cannot be read: %s" % error)
+            return 1
+        if not titles:
+            print("the catalog holds no items")
+            return 1
+        wanted = min(PAGE_ROWS, len(titles))
         log = open(folder + "/client.log", "w")
         client_process = subprocess.Popen([client], env=env, start_new_session=True, stdout=log,
                                           stderr=subprocess.STDOUT)
@@ -223,8 +257,8 @@ def main():
         app = None
         try:
             app = wait_for("the client on the accessibility bus", lambda: find_app("pallido"), client_process)
-            links = wait_for("item title links in the result page",
-                             lambda: [n for n in result_links(app) if n.strip()][:40], client_process)
+            links = wait_for("%d item title links in the result page" % wanted,
+                             lambda: title_links(app, titles, wanted), client_process)
         except Failed as failure:
             print(failure)
             if app is not None:
@@ -232,7 +266,8 @@ def main():
                 print("\n".join(describe(result_pane(app))))
                 Atspi.Accessible.clear_cache(app)
                 pump()
-                print("after clearing the cached tree: %d title links" % len(result_links(app)))
+                print("after clearing the cached tree: %d links, %d named by a title" % (
+                    len(result_links(app)), len([n for n in result_links(app) if plain(n) in titles])))
             log.flush()
             show_tail(folder + "/client.log")
             return 1
@@ -254,13 +289,25 @@ def main():
                 unnamed.append("%s in %r" % (node.getRoleName(), parent))
         if unnamed:
             failures.append("%d shown interactive controls without a name: %s" % (len(unnamed), unnamed))
+        if checked_controls < MIN_CONTROLS:
+            failures.append("only %d shown interactive controls read, fewer than %d" % (checked_controls,
+                                                                                   MIN_CONTROLS))
 
-        for node, _ in walk(app):
-            if node.getRole() == pyatspi.ROLE_COMBO_BOX and node.name in PICTURE_LISTS:
+        lists_seen = []
+        for node, path in walk(app):
+            if node.getRole() != pyatspi.ROLE_COMBO_BOX or in_web_content(path):
+                continue
+            if not node.name.strip():
+                failures.append("a combo box without a name in %r" % (path[-1].name if path else ""))
+            if node.name in PICTURE_LISTS:
+                lists_seen.append(node.name)
                 items = [n for n, _ in walk(node) if n.getRole() == pyatspi.ROLE_LIST_ITEM]
                 silent = [i for i, n in enumerate(items) if not n.name.strip()]
                 if not items or silent:
                     failures.append("%s: %d items, without text: %s" % (node.name, len(items), silent))
+        for name in PICTURE_LISTS:
+            if name not in lists_seen:
+                failures.append("no combo box is named %r" % name)
 
         captions = [t.name for t in page_tabs]
         for caption in ("商品类目", "淘宝卖家", "淘宝频道"):

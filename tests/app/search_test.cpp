@@ -18,6 +18,7 @@
 #include "DemoReplies.h"
 #include "FormFixture.h"
 #include "PictureButton.h"
+#include "Replies.h"
 #include "Taobaoke_Items.h"
 #include "codepage.h"
 #include "data.h"
@@ -220,7 +221,8 @@ TEST_F(TFormTest, NoNewSearchStartsBeforeTheLastOutcomeHasBeenHandled)
 TEST_F(TFormTest, AFailedSearchShowsTheMessageAndChangesNoTab)
 {
     StartForm();
-    server.Set(kItems, "<html>busy</html>", 502);
+    // The platform's error document: an answer, but no result.
+    server.Set(kItems, replies::Doc("error_response", "<code>7</code><msg>App Call Limited</msg>"));
     bool disabledWhileOpen = false;
     TMessageBoxWatcher boxes([&] { disabledWhileOpen = !form->bsSkinLinkImage1->isEnabled(); });
     form->bsSkinComboBox1->setEditText(QStringLiteral("相机"));
@@ -236,6 +238,18 @@ TEST_F(TFormTest, AFailedSearchShowsTheMessageAndChangesNoTab)
     EXPECT_EQ(form->bsSkinTabControl1->currentIndex(), 0);
     // The keyword was still remembered, and the same search can be retried.
     EXPECT_EQ(form->bsSkinComboBox1->count(), 1);
+    // A busy front answers too; a server that refuses does not.
+    server.Set(kItems, "<html>busy</html>", 502);
+    Search();
+    BaseUrl = FallbackUrl;
+    Search();
+    ASSERT_EQ(boxes.seen.size(), 3u);
+    EXPECT_EQ(boxes.seen[1].text, boxes.seen[0].text);
+    EXPECT_EQ(boxes.seen[2].text, QStringLiteral("无法连接服务器，请检查网络后重试"));
+    EXPECT_EQ(boxes.seen[2].title, QStringLiteral("惜哉..."));
+    EXPECT_TRUE(boxes.seen[2].okOnly);
+    EXPECT_EQ(form->bsSkinTabControl1->count(), 1);
+    BaseUrl = base;
     server.Set(kItems, demo::Items(base, 1, 40, "120"));
     Search();
     EXPECT_EQ(form->bsSkinTabControl1->count(), 2);

@@ -290,17 +290,28 @@ TEST_F(TSellerTest, SellerWith41ItemsPagesThroughTwoPagesAndAFailedPageChangeKee
     }));
     const quint64 shown = form->webShop->DocumentSerial();
 
-    // 下页 fails: page, list selection and shown page stay.
-    shopFails = true;
+    // 下页 fails, on an answer of no use and then on a server that does not
+    // answer: page, list selection and shown page stay; only the second
+    // says so.
+    TMessageBoxWatcher boxes;
     const QString firstTitle = ShopTitle(0);
-    form->bsSkinButtonLabel2->click();
-    EXPECT_EQ(form->shops[1].page_no, 1);
-    EXPECT_EQ(form->ComboBox1->currentIndex(), 0);
-    EXPECT_EQ(ShopTitle(0), firstTitle);
-    EXPECT_TRUE(form->Panel9->isVisible());
-    Settle(200);
-    EXPECT_EQ(form->webShop->DocumentSerial(), shown);
-    EXPECT_TRUE(launcher.calls.empty());
+    for (const bool answers : {true, false}) {
+        shopFails = answers;
+        if (!answers)
+            BaseUrl = FallbackUrl;
+        form->bsSkinButtonLabel2->click();
+        EXPECT_EQ(form->shops[1].page_no, 1);
+        EXPECT_EQ(form->ComboBox1->currentIndex(), 0);
+        EXPECT_EQ(ShopTitle(0), firstTitle);
+        EXPECT_TRUE(form->Panel9->isVisible());
+        Settle(200);
+        EXPECT_EQ(form->webShop->DocumentSerial(), shown);
+        EXPECT_TRUE(launcher.calls.empty());
+        ASSERT_EQ(boxes.seen.size(), answers ? 0u : 1u);
+    }
+    BaseUrl = base;
+    EXPECT_EQ(boxes.seen[0].text, QStringLiteral("无法连接服务器，请检查网络后重试"));
+    EXPECT_EQ(boxes.seen[0].title, QStringLiteral("惜哉..."));
 
     // Reopening a seller with a stored page asks nothing.
     shopFails = false;
@@ -379,12 +390,24 @@ TEST_F(TSellerTest, WithoutALinkForTheFirstItemEveryClickConvertsAgain)
 TEST_F(TSellerTest, FailedRequestsFallBackToTheShopLink)
 {
     StartForm();
-    // The first request for a seller fails: its shop opens, no seller page.
+    // The first request for a seller finds no server: the box says so, and
+    // neither the shop nor a seller page opens.
+    TMessageBoxWatcher boxes;
+    BaseUrl = FallbackUrl;
+    OpenSeller(2);
+    ASSERT_TRUE(WaitUntil([&] { return boxes.seen.size() == 1; }, 5000));
+    BaseUrl = base;
+    EXPECT_EQ(boxes.seen[0].text, QStringLiteral("无法连接服务器，请检查网络后重试"));
+    EXPECT_FALSE(form->Panel9->isVisible());
+    EXPECT_TRUE(launcher.calls.empty());
+    // An answer of no use: its shop opens, no seller page, no box.
     shopFails = true;
     OpenSeller(2);
     EXPECT_FALSE(form->Panel9->isVisible());
     ASSERT_EQ(launcher.calls.size(), 1u);
     EXPECT_EQ(LastOpened(), form->shops[2].shop_url);
+    Settle(100);
+    EXPECT_EQ(boxes.seen.size(), 1u);
 
     // A failed conversion opens the shop; the next click asks again.
     shopFails = false;

@@ -151,7 +151,8 @@ TEST_F(TFormTest, BothServersDownStillStartsAndReportsTheFailedFirstSearch)
     StartForm(false);
     ASSERT_TRUE(WaitUntil([&] { return boxes.seen.size() == 1 && !form->SearchRunning(); }));
     EXPECT_EQ(BaseUrl, fallback);
-    EXPECT_EQ(boxes.seen[0].text, QStringLiteral("很抱歉，没有搜索到相关数据  ╮(╯▽╰)╭"));
+    // Nothing answered: the box says so, not that nothing was found.
+    EXPECT_EQ(boxes.seen[0].text, QStringLiteral("无法连接服务器，请检查网络后重试"));
     EXPECT_EQ(boxes.seen[0].title, QStringLiteral("惜哉..."));
     EXPECT_EQ(boxes.seen[0].icon, static_cast<int>(QMessageBox::Question));
     EXPECT_EQ(boxes.seen[0].buttonCount, 1);

@@ -11,6 +11,7 @@
 #include "FormFixture.h"
 #include "PictureButton.h"
 #include "codepage.h"
+#include "data.h"
 
 namespace {
 
@@ -294,11 +295,14 @@ TEST_F(TFormTest, AFailedOrEmptyPageLeavesTheTabUntouched)
     EXPECT_EQ(Last(kItems).at("page_no"), "2");
     EXPECT_EQ(form->SelectedTab()->page_no, 2);
     EXPECT_TRUE(Title(0).startsWith(QStringLiteral("第2页")));
-    // Back on page 1 after another failure.
-    server.Set(kItems, "nope", 500);
+    // Back on page 1 after another failure, this time with no server to answer.
+    BaseUrl = FallbackUrl;
     form->IndexBut->click();
     ASSERT_TRUE(WaitUntil([&] { return boxes.seen.size() == 2 && !form->SearchRunning(); }));
     ASSERT_TRUE(WaitUntil([this] { return form->ComboBoxPage->isEnabled(); }));
+    BaseUrl = base;
+    EXPECT_EQ(boxes.seen[0].text, QStringLiteral("很抱歉，没有搜索到相关数据  ╮(╯▽╰)╭"));
+    EXPECT_EQ(boxes.seen[1].text, QStringLiteral("无法连接服务器，请检查网络后重试"));
     EXPECT_EQ(form->SelectedTab()->page_no, 2);
     // Activating the tab resets the requested page and the buttons.
     form->ActivateTab(0);

@@ -71,10 +71,14 @@ TEST(AccessLog, ServerWritesOneLinePerRequestAndReopens)
     const std::string path = TestTempPath("access.log");
     std::remove(path.c_str());
     std::remove((path + ".1").c_str());
+    const std::string archive = TestTempPath("log-archive.zip");
+    std::ofstream(archive, std::ios::binary) << std::string(5000, 'z');
+    std::ofstream(archive + ".minisig", std::ios::binary) << "untrusted comment: test\nRWQ\n";
     TServerOptions options;
     options.port = 0;
     options.quiet = true;
     options.accessLog = path;
+    options.updateArchive = archive;
     TPublisherServer server(SharedCatalog(), options);
     std::string error;
     ASSERT_TRUE(server.Start(error)) << error;
@@ -83,7 +87,15 @@ TEST(AccessLog, ServerWritesOneLinePerRequestAndReopens)
     const std::string signedQuery = SignedQuery({{"fields", "title"}, {"keyword", "a"}}, "a");
     std::string forged = signedQuery;
     forged.back() = forged.back() == '0' ? '1' : '0';
-    RawGet(port, "/taobao/tbk_items.php?" + signedQuery, "User-Agent: Pallido\r\nReferer: http://x/\r\n");
+    const std::size_t okBytes =
+        RawGet(port, "/taobao/tbk_items.php?" + signedQuery, "User-Agent: Pallido\r\nReferer: http://x/\r\n")
+            .body.size();
+    // The byte counts of a whole file, a part of it (its end past the file)
+    // and a HEAD of it.
+    const std::string zip = "/update/pallido-update.zip";
+    ASSERT_EQ(RawGet(port, zip).body.size(), 5000u);
+    ASSERT_EQ(RawGet(port, zip, "Range: bytes=4990-99999\r\n").body.size(), 10u);
+    RawRequest(port, "HEAD " + zip + " HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n");
     RawGet(port, "/taobao/tbk_items.php?" + forged);
     RawGet(port, "/item.htm?id=\x01\x1b[2J\"\\\xff", "User-Agent: a\"b\r\n");
     RawRequest(port, "GET /a b c HTTP/1.1\r\nHost: x\r\n\r\n");
@@ -93,9 +105,9 @@ TEST(AccessLog, ServerWritesOneLinePerRequestAndReopens)
     // A line is written once its reply has gone out, so the next request's
     // line may come first: they are taken by their requests.
     auto lines = Lines(path);
-    for (int i = 0; i < 100 && lines.size() < 6; ++i, std::this_thread::sleep_for(10ms))
+    for (int i = 0; i < 100 && lines.size() < 9; ++i, std::this_thread::sleep_for(10ms))
         lines = Lines(path);
-    ASSERT_EQ(lines.size(), 6u);
+    ASSERT_EQ(lines.size(), 9u);
     std::map<std::string, std::smatch> by; // request line + status
     std::vector<std::smatch> m(lines.size());
     for (std::size_t i = 0; i < lines.size(); ++i) {
@@ -106,6 +118,10 @@ TEST(AccessLog, ServerWritesOneLinePerRequestAndReopens)
     EXPECT_EQ(ok[1].str(), "127.0.0.1");
     EXPECT_EQ(ok[5].str() + ok[6].str() + ok[8].str(), "http://x/Pallido-");
     EXPECT_NE(ok[7].str(), "-") << "time taken";
+    EXPECT_EQ(ok[4].str(), std::to_string(okBytes));
+    EXPECT_EQ(by["GET " + zip + " HTTP/1.1 200"][4].str(), "5000");
+    EXPECT_EQ(by["GET " + zip + " HTTP/1.1 206"][4].str(), "10");
+    EXPECT_EQ(by["HEAD " + zip + " HTTP/1.1 200"][4].str(), "-") << "no body for HEAD";
     EXPECT_EQ(by["GET /taobao/tbk_items.php?" + forged + " HTTP/1.1 200"][8].str(), "25")
         << "the platform error code";
     EXPECT_EQ(by["GET /item.htm?id=\\x01\\x1b[2J\\x22\\x5c\\xff HTTP/1.1 404"][6].str(), "a\\x22b");
@@ -119,11 +135,11 @@ TEST(AccessLog, ServerWritesOneLinePerRequestAndReopens)
     // Rotation: the file is moved away, the server opens a new one.
     ASSERT_EQ(std::rename(path.c_str(), (path + ".1").c_str()), 0);
     RawGet(port, "/");
-    for (int i = 0; i < 100 && Lines(path + ".1").size() < 7; ++i)
+    for (int i = 0; i < 100 && Lines(path + ".1").size() < 10; ++i)
         std::this_thread::sleep_for(10ms);
     ASSERT_TRUE(server.ReopenLog(error)) << error;
     RawGet(port, "/taobao/III/pindao.html");
-    EXPECT_EQ(Lines(path + ".1").size(), 7u) << "written until reopened";
+    EXPECT_EQ(Lines(path + ".1").size(), 10u) << "written until reopened";
     for (int i = 0; i < 100 && Lines(path).empty(); ++i)
         std::this_thread::sleep_for(10ms);
     lines = Lines(path);
@@ -132,4 +148,6 @@ TEST(AccessLog, ServerWritesOneLinePerRequestAndReopens)
     server.Stop();
     std::remove(path.c_str());
     std::remove((path + ".1").c_str());
+    std::remove(archive.c_str());
+    std::remove((archive + ".minisig").c_str());
 }

@@ -13,6 +13,7 @@
 #include <map>
 
 #include "Catalog.h"
+#include "CatalogExport.h"
 #include "CatalogImport.h"
 #include "CatalogStore.h"
 #include "CsvReader.h"
@@ -307,6 +308,149 @@ TEST(Import, EveryBadRowIsReportedWithItsLine)
               (std::vector<std::string>{"categories.csv:1: no header row",
                                         "sellers.csv:1: column nick appears twice",
                                         "items.csv:1: no header row"}));
+}
+
+TEST(Import, EachFieldsBadValueTheDepthLimitAndEveryOptionalColumnThroughExportAndImport)
+{
+    // Every field of an item row in turn, with a value it must refuse.
+    const std::vector<std::string> columns = {"num_iid", "title", "nick", "cid", "price", "pic_url",
+                                              "click_url", "volume", "commission", "commission_rate",
+                                              "commission_num", "commission_volume", "guarantee",
+                                              "item_location", "auto_send", "stock", "list_time"};
+    const std::map<std::string, std::string> good = {
+        {"num_iid", "1"}, {"title", "t"}, {"nick", "a"}, {"cid", "1"}, {"price", "1.00"}, {"pic_url", ""},
+        {"click_url", ""}, {"volume", "0"}, {"commission", "0"}, {"commission_rate", "0"},
+        {"commission_num", "0"}, {"commission_volume", "0"}, {"guarantee", "true"}, {"item_location", ""},
+        {"auto_send", "false"}, {"stock", "0"}, {"list_time", "0"}};
+    const struct {
+        const char* column;
+        const char* value;
+        const char* problem;
+    } bad[] = {
+        {"click_url", "ftp://x", "click_url is not an http:// or https:// address"},
+        {"click_url", "javascript:alert(1)", "click_url is not an http:// or https:// address"},
+        {"commission", "1.005", "commission must be yuan with up to two decimals"},
+        {"commission", "-1", "commission must be yuan with up to two decimals"},
+        {"commission_num", "x", "commission_num must be a whole number up to 1000000"},
+        {"commission_num", "-1", "commission_num must be a whole number up to 1000000"},
+        {"commission_volume", "abc", "commission_volume must be yuan with up to two decimals"},
+        {"auto_send", "yes", "auto_send must be true or false"},
+        {"stock", "-1", "stock must be a whole number up to 1000000000"},
+        {"stock", "1000000001", "stock must be a whole number up to 1000000000"},
+        {"list_time", "soon", "list_time must be Unix seconds"},
+        {"list_time", "-5", "list_time must be Unix seconds"},
+    };
+    auto join = [](const std::vector<std::string>& fields) {
+        std::string line;
+        for (const auto& f : fields)
+            line += (line.empty() ? "" : ",") + f;
+        return line + "\n";
+    };
+    std::string items = join(columns);
+    std::vector<std::string> expected;
+    int line = 1, id = 100;
+    for (const auto& b : bad) {
+        std::vector<std::string> fields;
+        for (const auto& c : columns)
+            fields.push_back(c == b.column ? b.value : c == "num_iid" ? std::to_string(++id) : good.at(c));
+        items += join(fields);
+        expected.push_back("items.csv:" + std::to_string(++line) + ": " + b.problem);
+    }
+    expected.insert(expected.begin(), {"categories.csv:3: parent_cid must be 0 or a cid",
+                                       "categories.csv:4: sort_order must be a whole number"});
+    EXPECT_EQ(Import("cid,parent_cid,name,sort_order\n1,0,root,1\n2,x,n,1\n3,1,n,first\n",
+                     "nick,credit_score,location\na,5,上海\n", items)
+                  .Errors(),
+              expected);
+
+    // Eight levels of categories are a tree; a ninth is refused.
+    std::string chain = "cid,parent_cid,name\n";
+    for (int level = 1; level <= 9; ++level) {
+        chain += std::to_string(level) + "," + std::to_string(level - 1) + ",level " + std::to_string(level) + "\n";
+        if (level < 8)
+            continue;
+        auto import = Import(chain, "nick,credit_score,location\n", kItemsHeader + "\n");
+        if (level == 8) {
+            EXPECT_EQ(import.Errors(), std::vector<std::string>{});
+            EXPECT_EQ(import.Rows().categories.size(), 8u);
+        } else {
+            EXPECT_EQ(import.Errors(), (std::vector<std::string>{
+                                           "categories.csv:10: category 9 is more than 8 levels deep, or its "
+                                           "parents form a cycle"}));
+        }
+    }
+
+    // Every optional column, with values no other column shares, and rows
+    // without them, through import, export and import again.
+    const std::string categories = "cid,parent_cid,name,sort_order\n1,0,数码,7\n10,1,手机,-3\n11,1,相机,\n";
+    const std::string sellers = "nick,credit_score,location,shop_url\n"
+                                "小店,12,浙江 杭州,https://shop.example.com/small\n大店,20,上海,\n";
+    const std::string full = kItemsHeader + ",item_location,auto_send,stock,list_time\n"
+                             "501,手机,小店,10,1999.50,https://img.example.com/a.jpg,https://s.example.com/c,"
+                             "120,99.95,500,30,2998.50,true,广东 深圳,true,77,1234567890\n"
+                             "502,相机,大店,11,4200,,,5,210.00,600,1,210,false,,,,\n";
+    auto first = Import(categories, sellers, full);
+    ASSERT_EQ(first.Errors(), std::vector<std::string>{});
+    const TCatalog catalog(first.Rows());
+    const TCatalogExport exported(catalog);
+    auto again = Import(exported.Categories(), exported.Sellers(), exported.Items());
+    ASSERT_EQ(again.Errors(), std::vector<std::string>{});
+    auto NickOf = [](const TCatalogRows& rows, std::int64_t seller) {
+        for (const auto& s : rows.sellers)
+            if (s.id == seller)
+                return s.nick;
+        return std::string("?");
+    };
+    const TCatalogRows& a = first.Rows();
+    const TCatalogRows& b = again.Rows();
+    ASSERT_EQ(b.categories.size(), 3u);
+    ASSERT_EQ(b.sellers.size(), 2u);
+    ASSERT_EQ(b.items.size(), 2u);
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(b.categories[i].cid, a.categories[i].cid);
+        EXPECT_EQ(b.categories[i].parent_cid, a.categories[i].parent_cid);
+        EXPECT_EQ(b.categories[i].sort_order, a.categories[i].sort_order) << a.categories[i].cid;
+    }
+    EXPECT_EQ(a.categories[1].sort_order, -3);
+    EXPECT_EQ(a.categories[2].sort_order, 0);
+    for (std::size_t i = 0; i < 2; ++i) {
+        EXPECT_EQ(b.sellers[i].nick, a.sellers[i].nick);
+        EXPECT_EQ(b.sellers[i].shop_url, a.sellers[i].shop_url);
+        EXPECT_EQ(b.sellers[i].state + "/" + b.sellers[i].city, a.sellers[i].state + "/" + a.sellers[i].city);
+        EXPECT_EQ(b.sellers[i].credit_score, a.sellers[i].credit_score);
+    }
+    EXPECT_EQ(a.sellers[0].shop_url, "https://shop.example.com/small");
+    for (std::size_t i = 0; i < 2; ++i) {
+        const TItemRow& x = a.items[i];
+        const TItemRow& y = b.items[i];
+        const std::string id = std::to_string(x.num_iid);
+        EXPECT_EQ(y.num_iid, x.num_iid);
+        EXPECT_EQ(y.cid, x.cid) << id;
+        EXPECT_EQ(NickOf(b, y.seller_id), NickOf(a, x.seller_id)) << id;
+        EXPECT_EQ(y.title, x.title) << id;
+        EXPECT_EQ(y.price, x.price) << id;
+        EXPECT_EQ(y.volume, x.volume) << id;
+        EXPECT_EQ(y.commission_rate, x.commission_rate) << id;
+        EXPECT_EQ(y.commission_num, x.commission_num) << id;
+        EXPECT_EQ(y.stock, x.stock) << id;
+        EXPECT_EQ(y.guarantee, x.guarantee) << id;
+        EXPECT_EQ(y.auto_send, x.auto_send) << id;
+        EXPECT_EQ(y.list_time, x.list_time) << id;
+        EXPECT_EQ(y.pic_url, x.pic_url) << id;
+        EXPECT_EQ(y.click_url, x.click_url) << id;
+        EXPECT_EQ(y.item_location, x.item_location) << id;
+        EXPECT_EQ(y.commission, x.commission) << id;
+        EXPECT_EQ(y.commission_volume, x.commission_volume) << id;
+    }
+    // What the first file said, and the defaults of a row that says nothing.
+    EXPECT_EQ(a.items[0].stock, 77);
+    EXPECT_EQ(a.items[0].volume, 120);
+    EXPECT_EQ(a.items[0].list_time, 1234567890);
+    EXPECT_TRUE(a.items[0].auto_send);
+    EXPECT_EQ(a.items[0].item_location, "广东 深圳");
+    EXPECT_EQ(a.items[1].stock, 0);
+    EXPECT_EQ(a.items[1].list_time, 1300000000);
+    EXPECT_FALSE(a.items[1].auto_send);
 }
 
 TEST(Import, AllOrNothingOnDisk)

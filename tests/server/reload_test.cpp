@@ -1,5 +1,5 @@
 // SIGHUP reloads the catalog while requests keep coming: none fails, new
-// requests see the new catalog, and a file that does not load keeps the old
+// requests see the new catalog (one no earlier reload served), and a file that does not load keeps the old
 // one. SIGUSR1 reopens the access log.
 
 #include <gtest/gtest.h>
@@ -50,6 +50,26 @@ TCatalogRows SmallCatalog()
     return rows;
 }
 
+// The small catalog and one item more, installed only at the end: what it
+// serves no earlier round could have served.
+TCatalogRows FinalCatalog()
+{
+    TCatalogRows rows = SmallCatalog();
+    TItemRow item = rows.items[0];
+    item.num_iid = 900002;
+    item.title = "final 手机";
+    rows.items.push_back(item);
+    return rows;
+}
+
+std::size_t Occurrences(const std::string& text, const std::string& part)
+{
+    std::size_t n = 0;
+    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++n;
+    return n;
+}
+
 std::string Root(const std::string& body)
 {
     TXmlDoc doc;
@@ -86,13 +106,15 @@ TEST(Reload, SighupDuringALoadOfRequests)
 {
     const std::string demo = TestTempPath("reload-demo.sqlite");
     const std::string small = TestTempPath("reload-small.sqlite");
+    const std::string newest = TestTempPath("reload-final.sqlite");
     const std::string live = TestTempPath("reload-live.sqlite");
     const std::string log = TestTempPath("reload-access.log");
-    for (const auto* p : {&demo, &small, &live, &log})
+    for (const auto* p : {&demo, &small, &newest, &live, &log})
         std::remove(p->c_str());
     std::remove((log + ".1").c_str());
     TCatalogStore::Save(demo, TCatalogSeeder().Generate());
     TCatalogStore::Save(small, SmallCatalog());
+    TCatalogStore::Save(newest, FinalCatalog());
     Install(demo, live);
 
     const int port = UnusedPort();
@@ -126,14 +148,18 @@ TEST(Reload, SighupDuringALoadOfRequests)
     EXPECT_GT(answered.load(), 20);
     std::printf("[ measure  ] %d searches answered during 8 reloads\n", answered.load());
 
-    // Now the small catalog, once the reloads asked for have all been done
-    // (signals that arrive during a reload are merged into one).
-    Install(small, live);
+    // Now a catalog no round installed, once the reloads asked for have all
+    // been done (signals that arrive during a reload are merged into one).
+    Settle(server);
+    ASSERT_EQ(Occurrences(server.Err(), "(2 items)\n"), 0u) << server.Err();
+    Install(newest, live);
     server.Signal(SIGHUP);
     Settle(server);
-    EXPECT_NE(server.Err().rfind("(1 items)\n"), std::string::npos) << server.Err();
-    EXPECT_NE(RawGet(port, search).body.find("<num_iid>900001</num_iid>"), std::string::npos);
-    EXPECT_NE(RawGet(port, "/item.htm?id=900001").body.find("reloaded"), std::string::npos);
+    EXPECT_EQ(Occurrences(server.Err(), "(2 items)\n"), 1u) << server.Err();
+    const std::string reloaded = RawGet(port, search).body;
+    EXPECT_NE(reloaded.find("<num_iid>900002</num_iid>"), std::string::npos) << reloaded;
+    EXPECT_NE(reloaded.find("<total_results>2</total_results>"), std::string::npos) << reloaded;
+    EXPECT_NE(RawGet(port, "/item.htm?id=900002").body.find("final"), std::string::npos);
 
     // A file that does not load: the small catalog stays.
     std::ofstream(live + ".bad", std::ios::binary) << "not a catalog";
@@ -143,7 +169,7 @@ TEST(Reload, SighupDuringALoadOfRequests)
         std::this_thread::sleep_for(50ms);
     EXPECT_NE(server.Err().find("reload failed, still serving the previous catalog"), std::string::npos)
         << server.Err();
-    EXPECT_NE(RawGet(port, search).body.find("<num_iid>900001</num_iid>"), std::string::npos);
+    EXPECT_NE(RawGet(port, search).body.find("<num_iid>900002</num_iid>"), std::string::npos);
 
     // Log rotation.
     ASSERT_EQ(std::rename(log.c_str(), (log + ".1").c_str()), 0);
@@ -158,7 +184,7 @@ TEST(Reload, SighupDuringALoadOfRequests)
 
     server.Signal(SIGTERM);
     EXPECT_EQ(server.Wait(20s), 0);
-    for (const auto* p : {&demo, &small, &live, &log})
+    for (const auto* p : {&demo, &small, &newest, &live, &log})
         std::remove(p->c_str());
     std::remove((log + ".1").c_str());
 }

@@ -30,8 +30,10 @@ TEST(HttpClient, NonSuccessStatusIsAFailureNotABody)
     EXPECT_FALSE(http.Get(server.BaseUrl() + "e", got));
     EXPECT_TRUE(got.empty());
     EXPECT_EQ(http.LastStatus(), 500);
+    EXPECT_EQ(http.Failure(), TFailure::BadReply);
     EXPECT_FALSE(http.Get(server.BaseUrl() + "missing", got));
     EXPECT_EQ(http.LastStatus(), 404);
+    EXPECT_EQ(http.Failure(), TFailure::BadReply);
 }
 
 TEST(HttpClient, RefusesRepliesOverTheSizeCap)
@@ -43,8 +45,10 @@ TEST(HttpClient, RefusesRepliesOverTheSizeCap)
     std::string got;
     EXPECT_FALSE(http.Get(server.BaseUrl() + "big", got));
     EXPECT_TRUE(got.empty());
+    EXPECT_EQ(http.Failure(), TFailure::BadReply);
     EXPECT_TRUE(http.Get(server.BaseUrl() + "fits", got));
     EXPECT_EQ(got.size(), 8u << 20);
+    EXPECT_EQ(http.Failure(), TFailure::None);
 }
 
 TEST(HttpClient, StalledReplyHitsTheReadTimeout)
@@ -71,6 +75,7 @@ TEST(HttpClient, StalledReplyHitsTheReadTimeout)
         const auto took = std::chrono::steady_clock::now() - t0;
         EXPECT_LT(took, 4s) << path;
         EXPECT_EQ(http.LastError(), "read time-out") << path;
+        EXPECT_EQ(http.Failure(), TFailure::Unreachable) << path;
     }
 }
 
@@ -94,8 +99,10 @@ TEST(HttpClient, UnreachableServerAndOtherSchemesFail)
     THttpClient http;
     std::string got;
     EXPECT_FALSE(http.Get("http://127.0.0.1:" + std::to_string(UnusedPort()) + "/", got));
+    EXPECT_EQ(http.Failure(), TFailure::Unreachable);
     EXPECT_FALSE(http.Get("file:///etc/passwd", got));
     EXPECT_TRUE(got.empty());
+    EXPECT_EQ(http.Failure(), TFailure::BadReply);
 }
 
 TEST(HttpClient, AbortEndsARunningRequestAndLaterOnes)

@@ -241,6 +241,41 @@ TEST(TbkItems, StalledServerFailsWithinTheReadTimeout)
     EXPECT_LT(took, 20s);
 }
 
+TEST(TbkItems, FailureTellsAServerThatDidNotAnswerFromAnAnswerOfNoUse)
+{
+    TTestServer server;
+    TTaobaoke_Items client;
+    const ATbk_Items_Info* rows = nullptr;
+    const std::string refused = "http://127.0.0.1:" + std::to_string(UnusedPort()) + "/";
+    const struct {
+        std::string body;
+        int status;
+        std::string base;
+        TFailure failure;
+    } cases[] = {
+        {replies::TbkItems(2, "2"), 200, refused, TFailure::Unreachable},
+        {replies::Doc("error_response", "<code>7</code><msg>App Call Limited</msg>"), 200, "",
+         TFailure::BadReply},
+        {"<html>busy</html>", 502, "", TFailure::BadReply},
+        {"<taobaoke_items_get_response><total_results>", 200, "", TFailure::BadReply},
+        {replies::TbkItems(2, "2"), 200, "", TFailure::None},
+    };
+    for (const auto& c : cases) {
+        server.Set("/taobao/tbk_items.php", c.body, c.status);
+        EXPECT_EQ(client.Fetch(PanelCond(c.base.empty() ? server.BaseUrl() : c.base), {}, rows),
+                  c.failure == TFailure::None)
+            << c.body;
+        EXPECT_EQ(client.Failure(), c.failure) << c.body;
+    }
+    // Conditions that make no request are no unreachable server either.
+    EXPECT_FALSE(client.Fetch(PanelCond(refused), {}, rows));
+    ASSERT_EQ(client.Failure(), TFailure::Unreachable);
+    Tbk_Items_Cond none = PanelCond(refused);
+    none.cid.clear();
+    EXPECT_FALSE(client.Fetch(none, {}, rows));
+    EXPECT_EQ(client.Failure(), TFailure::BadReply);
+}
+
 TEST(TbkItems, OversizedReplyFails)
 {
     TTestServer server;

@@ -245,13 +245,26 @@ TEST(RunUpdate, ANewProgramThatEndsWithinTwoSecondsIsAFailedUpdate)
     }
 }
 
-TEST(CheckUpdate, DownloadLimits)
+TEST(RunUpdate, DownloadLimits)
 {
-    TMyUpdate updater;
-    EXPECT_EQ(updater.http->Settings().maxBodyBytes, std::size_t(256) << 20);
-    EXPECT_EQ(updater.http->Settings().stallTimeoutMs, 60000);
-    EXPECT_EQ(updater.http->Settings().connectTimeoutMs, 10000);
-    EXPECT_EQ(updater.maxUnpackedBytes, std::uint64_t(1) << 30);
+    // The updater's own limits are the ones that hold: one byte under the
+    // archive refuses the download, one byte under its content the unpacking.
+    const std::string bytes = TZipMaker().File("newprog", std::string(4000, 'B'), 0100755, false).Bytes();
+    for (const bool download : {true, false}) {
+        TRig rig;
+        rig.Serve(bytes);
+        if (download)
+            rig.updater->http->Settings().maxBodyBytes = bytes.size() - 1;
+        else
+            rig.updater->maxUnpackedBytes = 3999;
+        ASSERT_TRUE(rig.Check(rig.Info()));
+        EXPECT_EQ(rig.window.WaitForMessage(10s), WM_UPDATE_FAILED) << download;
+        const std::string error = rig.updater->LastError();
+        EXPECT_NE(error.find(download ? "reply too large" : "more than 3999 bytes"), std::string::npos) << error;
+        rig.updater.reset();
+        EXPECT_EQ(ListFolder(rig.prog), (Names{"old-program"})) << download;
+        EXPECT_TRUE(rig.recorder.calls.empty()) << download;
+    }
 }
 
 TEST(RunUpdate, SuccessStartsTheNewProgramAndLeavesTheCleanupScript)
