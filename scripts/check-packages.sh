@@ -13,7 +13,7 @@ id=org.pallido.Pallido
 fail() { echo "package check failed: $*" >&2; exit 1; }
 
 # Every check runs: a missing tool is a failure, not a check left out.
-for tool in lintian dpkg-deb desktop-file-validate appstreamcli systemd-analyze; do
+for tool in lintian dpkg-deb desktop-file-validate appstreamcli systemd-analyze strings; do
   command -v "$tool" >/dev/null || fail "$tool is missing (scripts/install-deps.sh installs it)"
 done
 
