@@ -4,7 +4,8 @@
 // long header overflowed a worker's stack; RangeHeader.cpp replaces it with
 // a linear one (the library calls it through its dynamic symbol table).
 // A request for more than one range reads as a request for the whole body:
-// no reply is ever built from many slices of one body.
+// no reply is ever built from many slices of one body. So does a header
+// that cannot be read (another unit, a last byte before the first).
 
 #include <cstddef>
 #include <optional>

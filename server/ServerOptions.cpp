@@ -1,6 +1,7 @@
 #include "ServerOptions.h"
 
 #include <arpa/inet.h>
+#include <netinet/in.h>
 
 #include <string_view>
 
@@ -33,6 +34,17 @@ bool IsAddress(const std::string& text)
 {
     unsigned char buf[16];
     return inet_pton(AF_INET, text.c_str(), buf) == 1 || inet_pton(AF_INET6, text.c_str(), buf) == 1;
+}
+
+// 127.0.0.0/8 or ::1: the addresses written into replies then reach this
+// machine only from this machine, which is where the clients are.
+bool IsLoopback(const std::string& text)
+{
+    unsigned char v4[4];
+    in6_addr v6{};
+    if (inet_pton(AF_INET, text.c_str(), v4) == 1)
+        return v4[0] == 127;
+    return inet_pton(AF_INET6, text.c_str(), &v6) == 1 && IN6_IS_ADDR_LOOPBACK(&v6);
 }
 
 // An http or https base address with a host and printable ASCII only (no
@@ -119,6 +131,13 @@ TParseResult ParseOptions(int argc, const char* const* argv, TServerOptions& o, 
                                           : o.updateName) = value;
         }
     }
+    // Without a public address the replies would name the loopback address,
+    // and send remote clients to their own machine for updates and pages.
+    if (!IsLoopback(o.listen) && o.publicUrl.empty()) {
+        error = "--listen " + o.listen + " is not a loopback address: give --public-url with the "
+                "address clients reach this server by";
+        return TParseResult::Error;
+    }
     return TParseResult::Run;
 }
 
@@ -142,7 +161,8 @@ Serves the publisher scripts, pages and pictures for Pallido.
 
   --port N                 port to listen on (default 8700; 0 picks a free one)
   --listen ADDR            address to listen on (default 127.0.0.1; 0.0.0.0 or ::
-                           for every address)
+                           for every address); any but a loopback address needs
+                           --public-url
   --public-url URL         base of every address written into replies, such as
                            https://shop.example.com/pallido/ behind a reverse
                            proxy (default http://ADDR:PORT/)
