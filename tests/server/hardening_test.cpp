@@ -167,8 +167,9 @@ TEST(Hardening, ManyRangesGetTheWholeArchiveInBoundedMemory)
             const auto r = RawGet(run.port, target, "Range: " + range + "\r\n");
             EXPECT_EQ(r.status, 200) << range << " " << target;
             EXPECT_EQ(r.headers.count("content-range"), 0u) << range;
-            if (target == path)
+            if (target == path) {
                 EXPECT_TRUE(r.body == archive.Bytes()) << range;
+            }
         }
     }
     const auto sig = RawGet(run.port, path + ".minisig", "Range: bytes=0-8\r\n");
