@@ -1,7 +1,5 @@
 #include "RangeHeader.h"
 
-#include <httplib.h>
-
 #include <string>
 
 namespace {
@@ -74,18 +72,3 @@ std::optional<TByteRange> ResolveRange(TByteRange r, std::size_t length)
         return std::nullopt;
     return TByteRange{r.first, r.second < 0 || r.second >= len ? len - 1 : r.second};
 }
-
-// The library's own entry point, called from its request reader. A header
-// that cannot be read is ignored and the whole body served, as for a
-// header naming many ranges.
-namespace httplib::detail {
-bool parse_range_header(const std::string& s, Ranges& ranges)
-{
-    std::vector<TByteRange> parsed;
-    if (ParseRangeHeader(s, parsed))
-        ranges.assign(parsed.begin(), parsed.end());
-    else
-        ranges.clear();
-    return true;
-}
-} // namespace httplib::detail

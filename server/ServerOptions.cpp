@@ -14,7 +14,8 @@ bool TakesValue(std::string_view name)
 {
     return name == "--port" || name == "--catalog" || name == "--announce-version" ||
            name == "--page-caption" || name == "--update-archive" || name == "--update-name" ||
-           name == "--listen" || name == "--public-url" || name == "--access-log";
+           name == "--listen" || name == "--public-url" || name == "--access-log" ||
+           name == "--threads" || name == "--max-connections" || name == "--max-per-client";
 }
 
 // A single line of text for the software information: no line break, and no
@@ -97,6 +98,19 @@ TParseResult ParseOptions(int argc, const char* const* argv, TServerOptions& o, 
                 return TParseResult::Error;
             }
             o.port = static_cast<int>(*port);
+        } else if (name == "--threads" || name == "--max-connections" || name == "--max-per-client") {
+            const auto n = ParseId(value);
+            const std::int64_t least = name == "--max-per-client" ? 0 : 1;
+            const std::int64_t most = name == "--threads" ? 256 : 1'000'000;
+            if (!n || *n < least || *n > most) {
+                error = std::string(name) + " needs a number from " + std::to_string(least) + " to " +
+                        std::to_string(most);
+                return TParseResult::Error;
+            }
+            if (name == "--threads")
+                o.threads = static_cast<int>(*n);
+            else
+                (name == "--max-connections" ? o.maxConnections : o.maxPerClient) = static_cast<std::size_t>(*n);
         } else if (name == "--listen") {
             if (!IsAddress(value)) {
                 error = "--listen needs an IPv4 or IPv6 address, such as 127.0.0.1 or ::1";
@@ -175,6 +189,12 @@ Serves the publisher scripts, pages and pictures for Pallido.
                            FILE.minisig, when present, is served beside it
   --update-name TEXT       name of the update announced to clients (default pallido-update)
   --access-log FILE        access log file (default: stdout); reopened on SIGUSR1
+  --threads N              threads that build replies (default: one per core)
+  --max-connections N      open connections at most (default 1024); more are
+                           closed at once
+  --max-per-client N       connections from one address at most (default 64;
+                           0 for no limit, as behind a front on another
+                           machine); loopback clients are never limited
   --quiet                  print nothing but errors (and no access log on stdout)
   --help                   show this text
 
