@@ -94,36 +94,36 @@ void THttpConnection::WriteHead()
     const std::string keepAlive = "timeout=" + std::to_string(limits.idle.count() / 1000) +
                                   ", max=" + std::to_string(limits.requestsPerConnection);
     head_ = reply_.Head(reply_.SentLength(), headOnly, close_, keepAlive);
-    stream_.expires_after(limits.writeDeadline);
-    asio::async_write(stream_, asio::buffer(head_), [self = shared_from_this()](error_code ec, std::size_t) {
-        if (!ec)
-            self->WriteBody();
-    });
+    WriteBody();
 }
 
 void THttpConnection::WriteBody()
 {
-    if (sent_ == toSend_)
+    if (head_.empty() && sent_ == toSend_)
         return Finish();
+    // The head goes out with the first piece of the body, in one write.
     const std::size_t at = reply_.SentOffset() + sent_;
     const std::size_t n = std::min(kSlice, toSend_ - sent_);
-    asio::const_buffer piece;
-    if (const auto* file = reply_.File()) {
+    std::array<asio::const_buffer, 2> pieces{asio::buffer(head_), asio::const_buffer()};
+    if (n == 0) {
+        // the head alone
+    } else if (const auto* file = reply_.File()) {
         slice_.resize(kSlice);
         const ssize_t got = file->Read(at, slice_.data(), n);
         // A file cut short while being sent ends the connection rather
         // than sending a body shorter than announced.
         if (got <= 0)
             return;
-        piece = asio::buffer(slice_.data(), static_cast<std::size_t>(got));
+        pieces[1] = asio::buffer(slice_.data(), static_cast<std::size_t>(got));
     } else {
-        piece = asio::buffer(reply_.body.data() + at, n);
+        pieces[1] = asio::buffer(reply_.body.data() + at, n);
     }
     stream_.expires_after(server_.Limits().writeDeadline);
-    asio::async_write(stream_, piece, [self = shared_from_this()](error_code ec, std::size_t written) {
+    asio::async_write(stream_, pieces, [self = shared_from_this()](error_code ec, std::size_t written) {
         if (ec)
             return;
-        self->sent_ += written;
+        self->sent_ += written - self->head_.size();
+        self->head_.clear();
         self->WriteBody();
     });
 }

@@ -88,6 +88,11 @@ void THttpServer::Run()
     io_.run();
     for (auto& t : others)
         t.join();
+    // Replies that went out just before the stop still have their
+    // completions queued: they finish (and are logged) rather than being
+    // dropped with the queue.
+    io_.restart();
+    io_.poll();
 }
 
 void THttpServer::Stop()
