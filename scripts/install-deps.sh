@@ -8,7 +8,7 @@ PACKAGES=(
   build-essential cmake pkg-config git ca-certificates
   clang libclang-rt-14-dev
   libcurl4-openssl-dev libxml2-dev libzip-dev zlib1g-dev
-  libcpp-httplib-dev libsqlite3-dev libssl-dev libsodium-dev minisign
+  libcpp-httplib-dev libboost-dev libsqlite3-dev libssl-dev libsodium-dev minisign
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-base-dev-tools qt6-webengine-dev libqt6webenginecore6-bin qt6-charts-dev
   libgl-dev libxkbcommon-dev

@@ -47,7 +47,9 @@ struct TCatalogImport::TTable {
 
 void TCatalogImport::Report(const std::string& name, std::size_t line, const std::string& message)
 {
-    errors_.push_back(name + ":" + std::to_string(line) + ": " + message);
+    // Names and values of the files reach the terminal: no control
+    // character of theirs goes out raw.
+    errors_.push_back(TerminalText(name + ":" + std::to_string(line) + ": " + message));
 }
 
 bool TCatalogImport::Open(TTable& table, TCsvReader& reader, const std::string& name,

@@ -3,11 +3,26 @@
 // stays bounded whatever the file's size and however many requests ask for
 // it at once.
 
+#include <cstddef>
 #include <string>
+#include <sys/types.h>
 
-namespace httplib {
-struct Response;
-}
+class THttpReply;
+
+// An open file descriptor, closed with the object.
+class TOpenFile {
+public:
+    explicit TOpenFile(int fd) : fd_(fd) {}
+    ~TOpenFile();
+    TOpenFile(const TOpenFile&) = delete;
+    TOpenFile& operator=(const TOpenFile&) = delete;
+    int Get() const { return fd_; }
+    // Up to `size` bytes at `offset`; -1 on an error, 0 at the end.
+    ssize_t Read(std::size_t offset, char* out, std::size_t size) const;
+
+private:
+    int fd_;
+};
 
 class TFileBody {
 public:
@@ -15,5 +30,5 @@ public:
 
     // Sets the reply to the regular file at `path`; false (reply untouched)
     // when there is no such file or it cannot be opened.
-    static bool Serve(const std::string& path, const char* contentType, httplib::Response& res);
+    static bool Serve(const std::string& path, const char* contentType, THttpReply& res);
 };

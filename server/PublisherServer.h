@@ -16,12 +16,10 @@
 #include "Catalog.h"
 #include "ServerOptions.h"
 
-namespace httplib {
-class Server;
-struct Request;
-struct Response;
-}
 class TAccessLog;
+class THttpReply;
+class THttpServer;
+struct THttpRequest;
 class TSnapshot;
 class TSoftInfoScript;
 
@@ -55,30 +53,33 @@ public:
     // Opens the access log file again (after rotation).
     bool ReopenLog(std::string& error);
 
-    // Answers a request read by the HTTP library as a served one is
-    // answered, without a connection (fuzzing); false when no route takes
-    // it. Bind first.
-    bool Answer(httplib::Request& req, httplib::Response& res) const;
+    // Answers a request as a served one is answered, without a connection
+    // (fuzzing): a request whose head was refused comes with the reply's
+    // status set, and gets its error document. Bind first.
+    void Answer(THttpRequest& req, THttpReply& res) const;
 
 private:
-    using TRoute = std::function<void(const TSnapshot&, const httplib::Request&, httplib::Response&)>;
+    using TRoute = std::function<void(const TSnapshot&, const THttpRequest&, THttpReply&)>;
 
-    void Route();
     void AddRoutes();
+    // A GET or HEAD of a known path, with its range fitted; false (reply
+    // untouched) when no route takes it.
+    bool Route(THttpRequest& req, THttpReply& res) const;
     // Answers a request of the catalog snapshot; false for an unknown path.
-    bool Dispatch(const TSnapshot& s, const httplib::Request& req, httplib::Response& res) const;
-    void Log(const httplib::Request& req, const httplib::Response& res) const;
+    bool Dispatch(const TSnapshot& s, const THttpRequest& req, THttpReply& res) const;
+    void ErrorDocument(const THttpRequest& req, THttpReply& res) const;
+    void Log(const THttpRequest& req, const THttpReply& res, std::int64_t micros) const;
     std::shared_ptr<const TSnapshot> Current() const;
 
     std::shared_ptr<const TCatalog> firstCatalog_;
     TServerOptions options_;
     int port_ = 0;
-    int listening_ = -1; // the listening socket, once bound
-    std::unique_ptr<httplib::Server> http_;
     std::shared_ptr<const TSnapshot> snapshot_; // atomic access only
     std::unique_ptr<TSoftInfoScript> softInfo_;
     std::unique_ptr<TAccessLog> log_;
     std::unordered_map<std::string, TRoute> routes_;
     std::atomic<std::uint64_t> visits_{0};
+    // Last: its threads, which call the members above, end first.
+    std::unique_ptr<THttpServer> http_;
     std::thread thread_;
 };

@@ -1,30 +1,26 @@
 #include "RangeHeader.h"
 
-#include <httplib.h>
-
 #include <string>
 
 namespace {
 
-constexpr std::size_t kMaxDigits = 18;
+constexpr long kHuge = 1'000'000'000'000'000'000L; // beyond any body
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
-// Digits at `pos`, at most kMaxDigits of them; -1 when there are none.
-bool ReadNumber(std::string_view s, std::size_t& pos, long& value)
+// Digits at `pos`; -1 when there are none. A number too long to hold reads
+// as kHuge: still a range, but one no body can satisfy.
+void ReadNumber(std::string_view s, std::size_t& pos, long& value)
 {
     value = -1;
     const std::size_t start = pos;
     long v = 0;
     while (pos < s.size() && s[pos] >= '0' && s[pos] <= '9') {
-        if (pos - start == kMaxDigits)
-            return false;
-        v = v * 10 + (s[pos] - '0');
+        v = v >= kHuge / 10 ? kHuge : v * 10 + (s[pos] - '0');
         ++pos;
     }
     if (pos > start)
         value = v;
-    return true;
 }
 
 } // namespace
@@ -42,11 +38,11 @@ bool ParseRangeHeader(std::string_view header, std::vector<TByteRange>& ranges)
         while (pos < header.size() && IsBlank(header[pos]))
             ++pos;
         TByteRange r;
-        if (!ReadNumber(header, pos, r.first) || pos >= header.size() || header[pos] != '-')
+        ReadNumber(header, pos, r.first);
+        if (pos >= header.size() || header[pos] != '-')
             return false;
         ++pos;
-        if (!ReadNumber(header, pos, r.second))
-            return false;
+        ReadNumber(header, pos, r.second);
         if ((r.first < 0 && r.second < 0) || (r.first >= 0 && r.second >= 0 && r.first > r.second))
             return false;
         if (count++ == 0)
@@ -76,14 +72,3 @@ std::optional<TByteRange> ResolveRange(TByteRange r, std::size_t length)
         return std::nullopt;
     return TByteRange{r.first, r.second < 0 || r.second >= len ? len - 1 : r.second};
 }
-
-// The library's own entry point, called from its request reader.
-namespace httplib::detail {
-bool parse_range_header(const std::string& s, Ranges& ranges)
-{
-    std::vector<TByteRange> parsed;
-    const bool ok = ParseRangeHeader(s, parsed);
-    ranges.assign(parsed.begin(), parsed.end());
-    return ok;
-}
-} // namespace httplib::detail

@@ -1,10 +1,9 @@
 #pragma once
-// Byte ranges of a request. The HTTP library's own reader of the Range
-// header runs a regular expression that recurses once per character, so a
-// long header overflowed a worker's stack; RangeHeader.cpp replaces it with
-// a linear one (the library calls it through its dynamic symbol table).
+// Byte ranges of a request, read in one linear pass (no regular
+// expression, no recursion: a long header costs no stack).
 // A request for more than one range reads as a request for the whole body:
-// no reply is ever built from many slices of one body.
+// no reply is ever built from many slices of one body. So does a header
+// that cannot be read (another unit, a last byte before the first).
 
 #include <cstddef>
 #include <optional>
@@ -12,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-// One range as the library keeps it: (first, last), -1 for a side not given.
+// One range: (first, last), -1 for a side not given.
 using TByteRange = std::pair<long, long>;
 
 // Parses "bytes=first-last[, ...]". False for a malformed header; `ranges`

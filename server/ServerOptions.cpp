@@ -1,6 +1,7 @@
 #include "ServerOptions.h"
 
 #include <arpa/inet.h>
+#include <netinet/in.h>
 
 #include <string_view>
 
@@ -13,7 +14,8 @@ bool TakesValue(std::string_view name)
 {
     return name == "--port" || name == "--catalog" || name == "--announce-version" ||
            name == "--page-caption" || name == "--update-archive" || name == "--update-name" ||
-           name == "--listen" || name == "--public-url" || name == "--access-log";
+           name == "--listen" || name == "--public-url" || name == "--access-log" ||
+           name == "--threads" || name == "--max-connections" || name == "--max-per-client";
 }
 
 // A single line of text for the software information: no line break, and no
@@ -33,6 +35,17 @@ bool IsAddress(const std::string& text)
 {
     unsigned char buf[16];
     return inet_pton(AF_INET, text.c_str(), buf) == 1 || inet_pton(AF_INET6, text.c_str(), buf) == 1;
+}
+
+// 127.0.0.0/8 or ::1: the addresses written into replies then reach this
+// machine only from this machine, which is where the clients are.
+bool IsLoopback(const std::string& text)
+{
+    unsigned char v4[4];
+    in6_addr v6{};
+    if (inet_pton(AF_INET, text.c_str(), v4) == 1)
+        return v4[0] == 127;
+    return inet_pton(AF_INET6, text.c_str(), &v6) == 1 && IN6_IS_ADDR_LOOPBACK(&v6);
 }
 
 // An http or https base address with a host and printable ASCII only (no
@@ -85,6 +98,19 @@ TParseResult ParseOptions(int argc, const char* const* argv, TServerOptions& o, 
                 return TParseResult::Error;
             }
             o.port = static_cast<int>(*port);
+        } else if (name == "--threads" || name == "--max-connections" || name == "--max-per-client") {
+            const auto n = ParseId(value);
+            const std::int64_t least = name == "--max-per-client" ? 0 : 1;
+            const std::int64_t most = name == "--threads" ? 256 : 1'000'000;
+            if (!n || *n < least || *n > most) {
+                error = std::string(name) + " needs a number from " + std::to_string(least) + " to " +
+                        std::to_string(most);
+                return TParseResult::Error;
+            }
+            if (name == "--threads")
+                o.threads = static_cast<int>(*n);
+            else
+                (name == "--max-connections" ? o.maxConnections : o.maxPerClient) = static_cast<std::size_t>(*n);
         } else if (name == "--listen") {
             if (!IsAddress(value)) {
                 error = "--listen needs an IPv4 or IPv6 address, such as 127.0.0.1 or ::1";
@@ -119,6 +145,13 @@ TParseResult ParseOptions(int argc, const char* const* argv, TServerOptions& o, 
                                           : o.updateName) = value;
         }
     }
+    // Without a public address the replies would name the loopback address,
+    // and send remote clients to their own machine for updates and pages.
+    if (!IsLoopback(o.listen) && o.publicUrl.empty()) {
+        error = "--listen " + o.listen + " is not a loopback address: give --public-url with the "
+                "address clients reach this server by";
+        return TParseResult::Error;
+    }
     return TParseResult::Run;
 }
 
@@ -142,7 +175,8 @@ Serves the publisher scripts, pages and pictures for Pallido.
 
   --port N                 port to listen on (default 8700; 0 picks a free one)
   --listen ADDR            address to listen on (default 127.0.0.1; 0.0.0.0 or ::
-                           for every address)
+                           for every address); any but a loopback address needs
+                           --public-url
   --public-url URL         base of every address written into replies, such as
                            https://shop.example.com/pallido/ behind a reverse
                            proxy (default http://ADDR:PORT/)
@@ -155,6 +189,12 @@ Serves the publisher scripts, pages and pictures for Pallido.
                            FILE.minisig, when present, is served beside it
   --update-name TEXT       name of the update announced to clients (default pallido-update)
   --access-log FILE        access log file (default: stdout); reopened on SIGUSR1
+  --threads N              threads that build replies (default: one per core)
+  --max-connections N      open connections at most (default 1024); more are
+                           closed at once
+  --max-per-client N       connections from one address at most (default 64;
+                           0 for no limit, as behind a front on another
+                           machine); loopback clients are never limited
   --quiet                  print nothing but errors (and no access log on stdout)
   --help                   show this text
 

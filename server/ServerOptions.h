@@ -1,6 +1,7 @@
 #pragma once
 // Settings of the publisher server and their command line.
 
+#include <cstddef>
 #include <string>
 
 struct TServerOptions {
@@ -15,6 +16,9 @@ struct TServerOptions {
     std::string updateName = "pallido-update";
     std::string accessLog;                 // "" for stdout
     bool quiet = false;
+    int threads = 0;                       // compute threads; 0 for one per core
+    std::size_t maxConnections = 1024;     // open connections at most
+    std::size_t maxPerClient = 64;         // from one address other than loopback; 0: no limit
 };
 
 enum class TParseResult { Run, Help, Error };
@@ -22,7 +26,8 @@ enum class TParseResult { Run, Help, Error };
 // Reads "--port N", "--listen ADDR", "--public-url URL", "--catalog FILE",
 // "--no-demo", "--announce-version TEXT", "--page-caption TEXT",
 // "--update-archive FILE", "--update-name TEXT", "--access-log FILE",
-// "--quiet" and "--help" (each also as "--name=value"); `error` says what
+// "--threads N", "--max-connections N", "--max-per-client N", "--quiet"
+// and "--help" (each also as "--name=value"); `error` says what
 // was wrong. Texts that end up in a line of the software information refuse
 // quotes (the client's line reader pairs them across lines), CR and LF.
 TParseResult ParseOptions(int argc, const char* const* argv, TServerOptions& options,

@@ -31,3 +31,7 @@ std::string FoldAscii(std::string_view text);
 
 // The first `count` code points of valid UTF-8 text (all of it when shorter).
 std::string_view Utf8Prefix(std::string_view utf8, std::size_t count);
+
+// Text for a terminal: C0 controls, DEL and the C1 controls (U+0080 to
+// U+009F) written as \xHH, one per byte; everything else unchanged.
+std::string TerminalText(std::string_view bytes);

@@ -104,9 +104,6 @@ int Serve(int argc, char** argv)
         return 1;
     }
     ReportSkipped(*catalog);
-    if (options.publicUrl.empty() && (options.listen == "0.0.0.0" || options.listen == "::"))
-        std::fprintf(stderr, "pallido-server: listening on every address, but the addresses written "
-                             "into replies name this machine's loopback address; give --public-url\n");
     if (!options.quiet) {
         std::printf("pallido-server: %s catalog %s (%zu categories, %zu sellers, %zu items) in %lld ms\n"
                     "pallido-server: listening on %s:%d, addresses written as %s\n",

@@ -1,12 +1,10 @@
-// Requests to the publisher server as the HTTP library hands them over:
-// the first line is the request line, further lines are headers (Range,
-// Referer, User-Agent count). Every script and route answers from the demo
+// Byte streams of a client to the publisher server, read by the server's
+// own head reader: the first line is the request line, further lines are
+// headers (Range, Referer, User-Agent count), and more requests may follow. Every script and route answers from the demo
 // catalog; a query holding "sign=auto" is signed for its script first, so
 // that mutations reach past the signature check. Each answer must be
 // well-formed: a known status, XML replies of the scripts parse, ranges fit
 // the body, and the access log line stays one line.
-#include <httplib.h>
-
 #include <unistd.h>
 
 #include <cstddef>
@@ -20,6 +18,8 @@
 
 #include "AccessLog.h"
 #include "CatalogSeeder.h"
+#include "HttpHead.h"
+#include "HttpReply.h"
 #include "PublisherServer.h"
 #include "QueryString.h"
 #include "RangeHeader.h"
@@ -91,76 +91,77 @@ void SignIfAsked(std::string& target, const std::string& path)
     target.replace(at, 9, "sign=" + MakeSign(q.Get("pid"), q.Get("stamp"), SignInput(path, q)));
 }
 
-} // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+// One request of the stream answered as a served one is; traps on a reply
+// that is not well-formed.
+void AnswerOne(const THeadResult& head, THttpRequest& req)
 {
-    const std::string input(reinterpret_cast<const char*>(data), size);
-    const auto lineEnd = input.find('\n');
-    std::string line = input.substr(0, lineEnd);
-    if (!line.empty() && line.back() == '\r')
-        line.pop_back();
-
-    // The request line as the library splits it: three parts.
-    httplib::Request req;
-    const auto s1 = line.find(' ');
-    const auto s2 = s1 == std::string::npos ? s1 : line.find(' ', s1 + 1);
-    if (s2 == std::string::npos || line.find(' ', s2 + 1) != std::string::npos)
-        return 0;
-    req.method = line.substr(0, s1);
-    req.target = line.substr(s1 + 1, s2 - s1 - 1);
-    req.version = line.substr(s2 + 1);
-    const auto question = req.target.find('?');
-    const std::string rawPath = req.target.substr(0, question);
-    req.path = httplib::detail::decode_url(rawPath, false);
-    SignIfAsked(req.target, req.path);
-    if (question != std::string::npos)
-        httplib::detail::parse_query_text(req.target.substr(question + 1), req.params);
-
-    std::size_t pos = lineEnd;
-    while (pos != std::string::npos && pos + 1 < input.size()) {
-        const auto end = input.find('\n', pos + 1);
-        const std::string header = input.substr(pos + 1, end == std::string::npos ? end : end - pos - 1);
-        pos = end;
-        const auto colon = header.find(": ");
-        if (colon == std::string::npos)
-            break;
-        const std::string name = header.substr(0, colon), value = header.substr(colon + 2);
-        if (name == "Range") {
-            std::vector<TByteRange> ranges;
-            if (!ParseRangeHeader(value, ranges))
-                return 0; // the library answers 416 itself
-            req.ranges.assign(ranges.begin(), ranges.end());
-        } else {
-            req.set_header(name, value);
-        }
-    }
-
-    httplib::Response res;
-    const bool answered = Server().Answer(req, res);
-    // What the library makes of an unset status.
-    const int status = res.status != -1 ? res.status : !answered ? 404 : req.ranges.empty() ? 200 : 206;
-    if (status != 200 && status != 206 && status != 302 && status != 404 && status != 416)
+    THttpReply res;
+    if (head.kind == THeadResult::TKind::Failed)
+        res.status = head.status;
+    Server().Answer(req, res);
+    const int status = res.status < 0 ? 200 : res.status;
+    if (head.kind == THeadResult::TKind::Failed && status != head.status)
         __builtin_trap();
-    if (!answered && (status != 404 || !res.body.empty()))
+    if (status != 200 && status != 206 && status != 302 && status != 400 && status != 404 && status != 405 &&
+        status != 414 && status != 416 && status != 431)
         __builtin_trap();
-    const std::size_t length = res.content_provider_ ? res.content_length_ : res.body.size();
-    if (req.ranges.size() > 1 ||
-        (req.ranges.size() == 1 && (req.ranges[0].first < 0 || req.ranges[0].second < req.ranges[0].first ||
-                                    static_cast<std::size_t>(req.ranges[0].second) >= length)))
+    if (res.SentOffset() + res.SentLength() > res.BodyLength() || (status == 206) != (req.ranges.size() == 1))
         __builtin_trap();
-    if (req.path.rfind("/taobao/", 0) == 0 && req.path.rfind("/taobao/III/", 0) != 0 && answered &&
-        status == 200) {
+    if (req.path.rfind("/taobao/", 0) == 0 && req.path.rfind("/taobao/III/", 0) != 0 && status == 200) {
         TXmlDoc doc;
         if (!doc.Load(res.body) || !doc.DocumentElement())
             __builtin_trap();
     }
     TAccessEntry e;
-    e.requestLine = line;
-    e.userAgent = req.get_header_value("User-Agent");
-    e.referer = req.get_header_value("Referer");
+    e.requestLine = req.requestLine;
+    e.userAgent = req.Header("User-Agent");
+    e.referer = req.Header("Referer");
     e.status = status;
     if (FormatAccessLine(e).find_first_of("\r\n") != std::string::npos)
         __builtin_trap();
+}
+
+} // namespace
+
+// The bytes a client sends on one connection: pipelined requests, broken
+// heads, bodies. Heads are read one after another as the connection reads
+// them, until one is refused (the connection then closes) or the bytes end
+// (a head left open is completed once, as a client that waits would).
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    std::string input(reinterpret_cast<const char*>(data), size);
+    // The first request's target is signed when it asks for it.
+    const auto lineEnd = input.find('\n');
+    const auto s1 = input.find(' ');
+    const auto s2 = s1 == std::string::npos ? s1 : input.find(' ', s1 + 1);
+    if (s2 != std::string::npos && s2 < lineEnd) {
+        std::string target = input.substr(s1 + 1, s2 - s1 - 1);
+        SignIfAsked(target, DecodePath(target.substr(0, target.find('?'))));
+        input.replace(s1 + 1, s2 - s1 - 1, target);
+    }
+    const THttpLimits limits;
+    std::string_view rest = input;
+    bool completed = false;
+    for (int requests = 0; requests < 64; ++requests) {
+        THttpRequest req;
+        req.remoteAddr = "127.0.0.1";
+        const auto head = ReadHead(rest, limits, req);
+        if (head.kind == THeadResult::TKind::NeedMore) {
+            if (completed || rest.empty())
+                return 0;
+            input.assign(rest);
+            input += "\r\n\r\n";
+            rest = input;
+            completed = true;
+            continue;
+        }
+        AnswerOne(head, req);
+        if (head.kind == THeadResult::TKind::Failed)
+            return 0;
+        if (head.consumed == 0 || head.consumed > rest.size())
+            __builtin_trap();
+        rest.remove_prefix(head.consumed);
+    }
     return 0;
 }

@@ -589,3 +589,22 @@ TEST(Import, ClientServicesAgainstAnImportedCatalog)
     EXPECT_EQ(links["502"], base + "click.htm?id=502");
     server.Stop();
 }
+
+TEST(Import, ControlCharactersOfAFileAreWrittenEscaped)
+{
+    // The messages go to a terminal: an escape sequence in a seller's nick
+    // must not reach it raw.
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"\x1b[2J", "\\x1B[2J"},
+        {"a\tb\x7f", "a\\x09b\\x7F"},
+        {"\xc2\x9b" "31m", "\\xC2\\x9B31m"},
+        {"\"\r\"", "\\x0D"},
+        {"小\xc2\xa0店", "小\xc2\xa0店"}, // a no-break space is no control
+    };
+    for (const auto& [nick, shown] : cases) {
+        const auto errors =
+            Import(kCategories, kSellers, kItemsHeader + "\n9,x," + nick + ",10,1,,,0,0,0,0,0,true\n").Errors();
+        ASSERT_EQ(errors.size(), 1u) << shown;
+        EXPECT_EQ(errors[0], "items.csv:2: unknown seller \"" + shown + "\"");
+    }
+}
